@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up, builds with warnings as errors, and runs every test. With
+# KESTRILO_SANITIZERS=1 it also runs the AddressSanitizer/UBSan build of the
+# tests, the ThreadSanitizer build of the engine and run control, and a short
+# fuzzing of the wildcard matcher and path rules.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j "$jobs"
+ctest --preset ci -j "$jobs"
+
+if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
+  cmake --preset asan >/dev/null
+  cmake --build --preset asan -j "$jobs"
+  ctest --preset asan -j "$jobs"
+
+  cmake --preset tsan >/dev/null
+  cmake --build --preset tsan -j "$jobs"
+  TSAN_OPTIONS="halt_on_error=1" ctest --preset tsan -j "$jobs" -R '^(Run|Check|Ordered)'
+
+  bash scripts/fuzz.sh 20
+fi

@@ -1,0 +1,35 @@
+#pragma once
+// MD5 message digest (RFC 1321): start, add bytes in any number of calls,
+// finish into 16 bytes.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrilo {
+
+using Md5Digest = std::array<std::uint8_t, 16>;
+
+class Md5 {
+ public:
+  Md5() { Start(); }
+  void Start();
+  void Add(const void* data, std::size_t size);
+  // Pads, appends the bit count, writes the digest and clears the context.
+  Md5Digest Finish();
+
+ private:
+  void Transform(const std::uint8_t* block);
+
+  std::array<std::uint32_t, 4> state_{};
+  std::uint64_t bitCount_ = 0;
+  std::array<std::uint8_t, 64> buffer_{};
+};
+
+Md5Digest Md5Of(std::string_view bytes);
+// 32 lowercase hexadecimal digits.
+std::string Md5Hex(const Md5Digest& digest);
+
+}  // namespace kestrilo

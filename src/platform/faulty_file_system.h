@@ -1,0 +1,41 @@
+#pragma once
+// A FileSystem that passes everything to another one, except for the paths it
+// is told to fail: a file that cannot be opened, a folder that cannot be listed,
+// a removal that fails. Used by tests; thread-safe to read while a job runs once
+// set up.
+
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace kestrilo {
+
+class FaultyFileSystem final : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  void FailOpen(const std::string& path);
+  void FailList(const std::string& folder);
+  void FailUnlink(const std::string& path);
+  void Clear();
+
+  bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
+  std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
+  FileHandle OpenRead(const std::string& path) override;
+  bool Exists(const std::string& path) override;
+  bool Unlink(const std::string& path) override;
+  std::optional<MountInfo> MountOf(const std::string& path) override;
+
+ private:
+  bool Fails(const std::set<std::string>& set, const std::string& path) const;
+
+  FileSystem& inner_;
+  mutable std::mutex mutex_;
+  std::set<std::string> failOpen_;
+  std::set<std::string> failList_;
+  std::set<std::string> failUnlink_;
+};
+
+}  // namespace kestrilo

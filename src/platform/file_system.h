@@ -1,0 +1,110 @@
+#pragma once
+// The platform's file operations, behind one interface so that tests can make a
+// file unopenable, a folder unlistable or a removal fail (tests run as root,
+// where permissions cannot do that).
+//
+// Every descriptor is opened with O_CLOEXEC and closed by the operation (or the
+// FileHandle) that opened it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrilo {
+
+enum class EntryKind : std::uint8_t { File, Folder, Link, Other, Unknown };
+
+struct DirEntry {
+  std::string name;
+  EntryKind kind = EntryKind::Unknown;
+};
+
+// Identity of a file: two paths name one file when both fields are equal.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+struct FileFacts {
+  FileIdentity id;
+  EntryKind kind = EntryKind::Unknown;
+  std::uint64_t size = 0;
+  std::int64_t mtimeNs = 0;
+  std::int64_t ctimeNs = 0;
+  friend bool operator==(const FileFacts&, const FileFacts&) = default;
+};
+
+// An open descriptor, closed when the handle goes.
+class FileHandle {
+ public:
+  FileHandle() = default;
+  explicit FileHandle(int fd) : fd_(fd) {}
+  FileHandle(FileHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  FileHandle& operator=(FileHandle&& other) noexcept;
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle();
+
+  bool IsOpen() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
+  // Facts of the open file (fstat).
+  std::optional<FileFacts> Facts() const;
+  // Reads up to `size` bytes, retrying short reads and EINTR until `size`
+  // bytes or the end; -1 on a read error.
+  long ReadFull(void* buffer, std::size_t size) const;
+  // Tells the system that the file will be read once, start to end.
+  void AdviseSequential() const;
+
+ private:
+  int fd_ = -1;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The entries of `folder` in the order the system returns them, "." and ".."
+  // left out. False when the folder cannot be listed. The folder's handle is
+  // closed before this returns.
+  virtual bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) = 0;
+
+  // lstat (followLink false) or stat (true); nothing when the path cannot be
+  // examined.
+  virtual std::optional<FileFacts> Examine(const std::string& path, bool followLink) = 0;
+
+  // Opens for reading (O_RDONLY | O_CLOEXEC, O_NOATIME where permitted).
+  virtual FileHandle OpenRead(const std::string& path) = 0;
+
+  // access(path, F_OK) == 0.
+  virtual bool Exists(const std::string& path) = 0;
+
+  // unlink(path) == 0.
+  virtual bool Unlink(const std::string& path) = 0;
+
+  // Device id and whether the file system holding `path` is a network or FUSE
+  // mount, and its mount point.
+  struct MountInfo {
+    std::uint64_t device = 0;
+    std::string mountPoint;
+    bool isNetwork = false;
+  };
+  virtual std::optional<MountInfo> MountOf(const std::string& path) = 0;
+};
+
+// The real thing.
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
+  std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
+  FileHandle OpenRead(const std::string& path) override;
+  bool Exists(const std::string& path) override;
+  bool Unlink(const std::string& path) override;
+  std::optional<MountInfo> MountOf(const std::string& path) override;
+};
+
+// The process's real file system.
+FileSystem& SystemFileSystem();
+
+}  // namespace kestrilo

@@ -1,0 +1,35 @@
+#pragma once
+// Character-aware helpers for path texts. Paths are byte strings exactly as the
+// system hands them; these are the only places that know what a separator is,
+// so a code page whose double-byte characters can contain the separator byte
+// only needs this file replaced.
+
+#include <string>
+#include <string_view>
+
+namespace kestrilo {
+
+inline constexpr char kSeparator = '/';
+
+// True when the last whole character of `text` is the separator.
+bool EndsWithSeparator(std::string_view text);
+
+// `folder` with one separator appended unless it already ends with one.
+std::string WithTrailingSeparator(std::string_view folder);
+
+// Everything up to and including the last separator ("" when there is none).
+std::string_view FolderPartWithSeparator(std::string_view path);
+
+// Split at the last separator: folder without its trailing separator, and name.
+// "/a/b.txt" -> ("/a", "b.txt"); "/b.txt" -> ("", "b.txt"); "b.txt" -> ("", "b.txt").
+struct SplitPath {
+  std::string_view folder;
+  std::string_view name;
+  bool hadSeparator = false;
+};
+SplitPath SplitAtLastSeparator(std::string_view path);
+
+// Full path of a grid row: folder + separator + name.
+std::string JoinFolderAndName(std::string_view folder, std::string_view name);
+
+}  // namespace kestrilo
