@@ -21,7 +21,9 @@ std::string WithTrailingSeparator(std::string_view folder);
 std::string_view FolderPartWithSeparator(std::string_view path);
 
 // Split at the last separator: folder without its trailing separator, and name.
-// "/a/b.txt" -> ("/a", "b.txt"); "/b.txt" -> ("", "b.txt"); "b.txt" -> ("", "b.txt").
+// "/a/b.txt" -> ("/a", "b.txt"); "/b.txt" -> ("", "b.txt"); "b.txt" -> ("", "b.txt");
+// "/a/" -> ("/a", ""). When hadSeparator, JoinFolderAndName(folder, name) gives
+// the path back byte for byte.
 struct SplitPath {
   std::string_view folder;
   std::string_view name;
