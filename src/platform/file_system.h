@@ -67,7 +67,9 @@ class FileSystem {
 
   // The entries of `folder` in the order the system returns them, "." and ".."
   // left out. False when the folder cannot be listed. The folder's handle is
-  // closed before this returns.
+  // closed before this returns. An entry whose type the system does not report
+  // is Unknown (Examine tells). When reading fails partway, the result is false
+  // and `out` holds the entries read before the failure.
   virtual bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) = 0;
 
   // lstat (followLink false) or stat (true); nothing when the path cannot be

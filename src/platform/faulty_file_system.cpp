@@ -1,0 +1,69 @@
+#include "platform/faulty_file_system.h"
+
+#include <cerrno>
+
+namespace kestrilo {
+
+void FaultyFileSystem::FailOpen(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  failOpen_.insert(path);
+}
+
+void FaultyFileSystem::FailList(const std::string& folder) {
+  std::lock_guard lock(mutex_);
+  failList_.insert(folder);
+}
+
+void FaultyFileSystem::FailUnlink(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  failUnlink_.insert(path);
+}
+
+void FaultyFileSystem::Clear() {
+  std::lock_guard lock(mutex_);
+  failOpen_.clear();
+  failList_.clear();
+  failUnlink_.clear();
+}
+
+bool FaultyFileSystem::Fails(const std::set<std::string>& set, const std::string& path) const {
+  std::lock_guard lock(mutex_);
+  return set.count(path) != 0;
+}
+
+bool FaultyFileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
+  if (Fails(failList_, folder)) {
+    out.clear();
+    errno = EACCES;
+    return false;
+  }
+  return inner_.ListFolder(folder, out);
+}
+
+std::optional<FileFacts> FaultyFileSystem::Examine(const std::string& path, bool followLink) {
+  return inner_.Examine(path, followLink);
+}
+
+FileHandle FaultyFileSystem::OpenRead(const std::string& path) {
+  if (Fails(failOpen_, path)) {
+    errno = EACCES;
+    return FileHandle();
+  }
+  return inner_.OpenRead(path);
+}
+
+bool FaultyFileSystem::Exists(const std::string& path) { return inner_.Exists(path); }
+
+bool FaultyFileSystem::Unlink(const std::string& path) {
+  if (Fails(failUnlink_, path)) {
+    errno = EACCES;
+    return false;
+  }
+  return inner_.Unlink(path);
+}
+
+std::optional<FileSystem::MountInfo> FaultyFileSystem::MountOf(const std::string& path) {
+  return inner_.MountOf(path);
+}
+
+}  // namespace kestrilo

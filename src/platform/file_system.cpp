@@ -1,0 +1,151 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace kestrilo {
+
+namespace {
+
+EntryKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::File;
+  if (S_ISDIR(mode)) return EntryKind::Folder;
+  if (S_ISLNK(mode)) return EntryKind::Link;
+  return EntryKind::Other;
+}
+
+EntryKind KindOfDirentType(unsigned char type) {
+  switch (type) {
+    case DT_REG:
+      return EntryKind::File;
+    case DT_DIR:
+      return EntryKind::Folder;
+    case DT_LNK:
+      return EntryKind::Link;
+    case DT_FIFO:
+    case DT_SOCK:
+    case DT_CHR:
+    case DT_BLK:
+      return EntryKind::Other;
+    default:
+      return EntryKind::Unknown;
+  }
+}
+
+std::int64_t Nanoseconds(const timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+FileFacts FactsOf(const struct stat& info) {
+  FileFacts facts;
+  facts.id.device = static_cast<std::uint64_t>(info.st_dev);
+  facts.id.inode = static_cast<std::uint64_t>(info.st_ino);
+  facts.kind = KindOfMode(info.st_mode);
+  facts.size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+  facts.mtimeNs = Nanoseconds(info.st_mtim);
+  facts.ctimeNs = Nanoseconds(info.st_ctim);
+  return facts;
+}
+
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+}  // namespace
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+FileHandle::~FileHandle() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<FileFacts> FileHandle::Facts() const {
+  struct stat info {};
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0) return std::nullopt;
+  return FactsOf(info);
+}
+
+long FileHandle::ReadFull(void* buffer, std::size_t size) const {
+  if (fd_ < 0) return -1;
+  if (size > static_cast<std::size_t>(LONG_MAX)) size = static_cast<std::size_t>(LONG_MAX);
+  auto* bytes = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::read(fd_, bytes + done, size - done);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return static_cast<long>(done);
+}
+
+void FileHandle::AdviseSequential() const {
+  if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
+  out.clear();
+  // opendir opens with O_CLOEXEC | O_DIRECTORY.
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return false;
+  bool complete = true;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) {
+      complete = errno == 0;
+      break;
+    }
+    if (IsDotOrDotDot(entry->d_name)) continue;
+    out.push_back({entry->d_name, KindOfDirentType(entry->d_type)});
+  }
+  ::closedir(dir);
+  return complete;
+}
+
+std::optional<FileFacts> PosixFileSystem::Examine(const std::string& path, bool followLink) {
+  struct stat info {};
+  const int result = followLink ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+  if (result != 0) return std::nullopt;
+  return FactsOf(info);
+}
+
+FileHandle PosixFileSystem::OpenRead(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+  } while (fd < 0 && errno == EINTR);
+  // O_NOATIME is refused with EPERM on files the caller does not own.
+  if (fd < 0 && errno == EPERM) {
+    do {
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+  }
+  return FileHandle(fd);
+}
+
+bool PosixFileSystem::Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+bool PosixFileSystem::Unlink(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+FileSystem& SystemFileSystem() {
+  static PosixFileSystem system;
+  return system;
+}
+
+}  // namespace kestrilo
