@@ -59,7 +59,6 @@ class DuplicateEngine {
   void ForgetVerifiedFacts();
 
  private:
-  unsigned ReaderThreads() const;
 
   SignatureTable& table_;
   Grid& grid_;

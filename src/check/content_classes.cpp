@@ -1,0 +1,219 @@
+#include "check/content_classes.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <numeric>
+
+namespace kestrilo {
+
+namespace {
+
+// Files kept open side by side at most; well below the usual descriptor limit.
+constexpr std::size_t kOpenAtOnce = 64;
+constexpr std::size_t kPairBlock = 256 * 1024;
+constexpr std::size_t kGroupBlock = 64 * 1024;
+
+struct OpenFile {
+  std::size_t index;  // into the caller's paths
+  FileHandle handle;
+  std::unique_ptr<char[]> block;
+  long filled = 0;
+};
+
+// Reads the members side by side and refines them into classes of identical
+// content; each member ends up with the index of its class's first member.
+// A read error counts as the end of that file.
+bool RefineSideBySide(std::vector<OpenFile>& files, std::size_t blockSize, const StopRequest& stop,
+                      std::vector<std::size_t>& representative) {
+  std::vector<std::vector<OpenFile*>> cells(1);
+  for (auto& file : files) {
+    file.block = std::make_unique<char[]>(blockSize);
+    cells[0].push_back(&file);
+  }
+  while (!cells.empty()) {
+    if (stop.IsSet()) return false;
+    std::vector<std::vector<OpenFile*>> next;
+    for (auto& cell : cells) {
+      for (OpenFile* file : cell) {
+        file->filled = file->handle.ReadFull(file->block.get(), blockSize);
+        if (file->filled < 0) file->filled = 0;
+      }
+      std::vector<std::vector<OpenFile*>> split;
+      for (OpenFile* file : cell) {
+        auto same = std::find_if(split.begin(), split.end(), [file](const std::vector<OpenFile*>& part) {
+          const OpenFile* first = part.front();
+          return first->filled == file->filled &&
+                 std::memcmp(first->block.get(), file->block.get(), static_cast<std::size_t>(file->filled)) == 0;
+        });
+        if (same == split.end()) {
+          split.push_back({file});
+        } else {
+          same->push_back(file);
+        }
+      }
+      for (auto& part : split) {
+        const bool ended = part.front()->filled == 0;
+        if (part.size() == 1 || ended) {
+          for (OpenFile* member : part) representative[member->index] = part.front()->index;
+        } else {
+          next.push_back(std::move(part));
+        }
+      }
+    }
+    cells = std::move(next);
+  }
+  return true;
+}
+
+std::optional<XXH128_hash_t> HashWhole(FileHandle& handle, const StopRequest& stop, char* block) {
+  XXH3_state_t* state = XXH3_createState();
+  if (state == nullptr) return std::nullopt;
+  XXH3_128bits_reset(state);
+  for (;;) {
+    if (stop.IsSet()) {
+      XXH3_freeState(state);
+      return std::nullopt;
+    }
+    const long got = handle.ReadFull(block, kPairBlock);
+    if (got <= 0) break;
+    XXH3_128bits_update(state, block, static_cast<std::size_t>(got));
+  }
+  const XXH128_hash_t hash = XXH3_128bits_digest(state);
+  XXH3_freeState(state);
+  return hash;
+}
+
+class Classifier {
+ public:
+  Classifier(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop)
+      : fs_(fs), paths_(paths), stop_(stop) {
+    result_.classOf.assign(paths.size(), -1);
+    result_.facts.resize(paths.size());
+    representative_.resize(paths.size());
+    std::iota(representative_.begin(), representative_.end(), std::size_t{0});
+  }
+
+  ContentClasses Run() {
+    // One reader per file: further paths of an already seen file share its class.
+    std::vector<std::size_t> readable;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
+    std::vector<FileHandle> handles(paths_.size());
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+      FileHandle handle = fs_.OpenRead(paths_[i]);
+      if (!handle.IsOpen()) continue;
+      result_.facts[i] = handle.Facts();
+      if (!result_.facts[i]) continue;
+      const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
+      if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
+        representative_[i] = it->second;
+        opened_.push_back(i);
+        continue;
+      }
+      opened_.push_back(i);
+      readable.push_back(i);
+      if (paths_.size() <= kOpenAtOnce) handles[i] = std::move(handle);
+    }
+
+    bool complete = true;
+    if (readable.size() >= 2) {
+      if (paths_.size() <= kOpenAtOnce) {
+        complete = Refine(readable, &handles);
+      } else {
+        complete = RefineByHash(readable);
+      }
+    }
+    result_.stopped = !complete;
+    for (std::size_t i : opened_) result_.classOf[i] = static_cast<int>(Root(i));
+    return std::move(result_);
+  }
+
+ private:
+  std::size_t Root(std::size_t i) {
+    while (representative_[i] != i) i = representative_[i];
+    return i;
+  }
+
+  // `handles`, when given, holds members that are open already.
+  bool Refine(const std::vector<std::size_t>& members, std::vector<FileHandle>* handles) {
+    std::vector<OpenFile> files;
+    files.reserve(members.size());
+    for (std::size_t i : members) {
+      FileHandle handle = handles != nullptr && (*handles)[i].IsOpen() ? std::move((*handles)[i]) : fs_.OpenRead(paths_[i]);
+      // A file that could be opened once but not again matches nothing.
+      if (!handle.IsOpen()) continue;
+      handle.AdviseSequential();
+      files.push_back({i, std::move(handle), nullptr, 0});
+    }
+    if (files.size() < 2) return true;
+    std::vector<std::size_t> rep(paths_.size());
+    std::iota(rep.begin(), rep.end(), std::size_t{0});
+    const bool done = RefineSideBySide(files, files.size() == 2 ? kPairBlock : kGroupBlock, stop_, rep);
+    for (const auto& file : files) representative_[file.index] = rep[file.index];
+    return done;
+  }
+
+  // Too many files to read side by side: group by a whole-content hash, then
+  // confirm each group side by side in slices that all include its first
+  // member. Members that differ from it after all (a hash collision) are
+  // classified again among themselves.
+  bool RefineByHash(const std::vector<std::size_t>& members) {
+    auto block = std::make_unique<char[]>(kPairBlock);
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> byHash;
+    for (std::size_t i : members) {
+      FileHandle handle = fs_.OpenRead(paths_[i]);
+      if (!handle.IsOpen()) continue;
+      handle.AdviseSequential();
+      const auto hash = HashWhole(handle, stop_, block.get());
+      if (!hash) {
+        if (stop_.IsSet()) return false;
+        continue;
+      }
+      byHash[{hash->high64, hash->low64}].push_back(i);
+    }
+    for (auto& [hash, group] : byHash) {
+      if (!ConfirmGroup(group)) return false;
+    }
+    return true;
+  }
+
+  bool ConfirmGroup(std::vector<std::size_t> group) {
+    while (group.size() >= 2) {
+      const std::size_t first = group.front();
+      std::vector<std::size_t> strangers;
+      for (std::size_t begin = 1; begin < group.size(); begin += kOpenAtOnce - 1) {
+        const std::size_t end = std::min(group.size(), begin + kOpenAtOnce - 1);
+        std::vector<std::size_t> slice{first};
+        slice.insert(slice.end(), group.begin() + static_cast<std::ptrdiff_t>(begin),
+                     group.begin() + static_cast<std::ptrdiff_t>(end));
+        if (!Refine(slice, nullptr)) return false;
+        for (std::size_t k = 1; k < slice.size(); ++k) {
+          if (Root(slice[k]) != first) {
+            representative_[slice[k]] = slice[k];
+            strangers.push_back(slice[k]);
+          }
+        }
+      }
+      group = std::move(strangers);
+    }
+    return true;
+  }
+
+  FileSystem& fs_;
+  const std::vector<std::string>& paths_;
+  const StopRequest& stop_;
+  ContentClasses result_;
+  std::vector<std::size_t> representative_;
+  std::vector<std::size_t> opened_;
+};
+
+}  // namespace
+
+ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop) {
+  return Classifier(fs, paths, stop).Run();
+}
+
+}  // namespace kestrilo

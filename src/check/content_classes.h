@@ -1,0 +1,29 @@
+#pragma once
+// Splits a set of files into classes of identical content, reading each byte
+// of each file once where it can: the files are read side by side, block by
+// block, and a class splits as soon as its members' blocks differ. A set too
+// large to keep open at once is first sorted by a whole-content hash, and only
+// files with equal hashes are then read side by side.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "toolkit/stop_request.h"
+
+namespace kestrilo {
+
+struct ContentClasses {
+  // Per file: its class (files with equal classes have identical content), or
+  // -1 when it could not be opened. Two paths of one file share a class.
+  std::vector<int> classOf;
+  // Per file: its facts when it was opened.
+  std::vector<std::optional<FileFacts>> facts;
+  // A stop request cut the reading short; the classes are then incomplete.
+  bool stopped = false;
+};
+
+ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop);
+
+}  // namespace kestrilo

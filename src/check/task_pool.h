@@ -1,0 +1,55 @@
+#pragma once
+// A fixed set of threads that run queued tasks in submission order (each task
+// on whichever thread is free). Callers that need results in order keep the
+// futures in order; the pool itself knows nothing of results.
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kestrilo {
+
+class TaskPool {
+ public:
+  explicit TaskPool(unsigned threads);
+  // Waits for the running tasks; tasks not yet started are dropped (their
+  // futures report a broken promise).
+  ~TaskPool();
+  TaskPool(const TaskPool&) = delete;
+  TaskPool& operator=(const TaskPool&) = delete;
+
+  template <typename Fn>
+  auto Submit(Fn fn) -> std::future<decltype(fn())> {
+    using Result = decltype(fn());
+    auto task = std::make_shared<std::packaged_task<Result()>>(std::move(fn));
+    auto future = task->get_future();
+    {
+      std::lock_guard lock(mutex_);
+      queue_.emplace_back([task] { (*task)(); });
+    }
+    wake_.notify_one();
+    return future;
+  }
+
+  // Drops the tasks that have not started yet.
+  void DropPending();
+
+ private:
+  void Work();
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> queue_;
+  bool closing_ = false;
+  std::vector<std::thread> threads_;
+};
+
+// The number of reading threads to use when the caller asked for `requested`
+// (0: one per core).
+unsigned EffectiveThreads(unsigned requested);
+
+}  // namespace kestrilo

@@ -1,0 +1,136 @@
+// The verification pass: numbers each set of identical files in column 0.
+// Anchors are taken top to bottom; an anchor's group is every later unnumbered
+// row of its size run that is identical to it. Rows of different signatures
+// differ in their first bytes or size, so only rows of one signature are ever
+// read against each other, and two rows that name one file (same device and
+// inode) are never taken as identical. The contents of each signature's files
+// are classified on the reader threads ahead of the numbering, in the order
+// the numbering needs them, so the numbers come out as if each pair had been
+// compared in turn.
+
+#include <deque>
+#include <future>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/content_classes.h"
+#include "check/duplicate_engine.h"
+#include "check/status_texts.h"
+#include "check/task_pool.h"
+#include "platform/path_text.h"
+
+namespace kestrilo {
+
+namespace {
+
+struct Candidates {
+  std::vector<int> rows;  // grid rows, top to bottom
+  std::vector<std::string> paths;
+};
+
+}  // namespace
+
+void DuplicateEngine::CheckFiles() {
+  const int rowCount = grid_.RowCount();
+  const int dataRows = rowCount - 2;
+  verified_.assign(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0), std::nullopt);
+
+  // The signature of each row; a grid that this engine did not extract is
+  // grouped by size alone.
+  std::vector<GridRow> cells(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0));
+  for (int row = 1; row <= dataRows; ++row) cells[static_cast<std::size_t>(row)] = grid_.Rows(row);
+  const bool knownSignatures = rowSignature_.size() == static_cast<std::size_t>(dataRows > 0 ? dataRows : 0);
+  std::map<std::string, std::uint32_t> sizeKeys;
+  std::vector<std::uint32_t> keyOf(cells.size(), 0);
+  for (int row = 1; row <= dataRows; ++row) {
+    const auto r = static_cast<std::size_t>(row);
+    keyOf[r] = knownSignatures ? rowSignature_[r - 1]
+                               : sizeKeys.emplace(cells[r][2], static_cast<std::uint32_t>(sizeKeys.size())).first->second;
+  }
+
+  // Candidate sets in the order of their first row, and each row's place in its set.
+  std::vector<Candidates> sets;
+  std::map<std::uint32_t, std::size_t> setOfKey;
+  std::vector<std::size_t> setOf(cells.size(), 0);
+  std::vector<std::size_t> placeOf(cells.size(), 0);
+  for (int row = 1; row <= dataRows; ++row) {
+    const auto r = static_cast<std::size_t>(row);
+    const auto [it, fresh] = setOfKey.emplace(keyOf[r], sets.size());
+    if (fresh) sets.emplace_back();
+    Candidates& set = sets[it->second];
+    setOf[r] = it->second;
+    placeOf[r] = set.rows.size();
+    set.rows.push_back(row);
+    set.paths.push_back(JoinFolderAndName(cells[r][3], cells[r][1]));
+  }
+
+  const unsigned threads = EffectiveThreads(readerThreads_);
+  std::optional<TaskPool> pool;
+  if (threads > 1) pool.emplace(threads);
+  const std::size_t ahead = 4 * static_cast<std::size_t>(threads);
+  std::deque<std::future<ContentClasses>> queued;
+  std::vector<ContentClasses> classes(sets.size());
+  std::size_t submitted = 0;
+  std::size_t received = 0;
+  auto classesOf = [&](std::size_t set) -> const ContentClasses& {
+    while (received <= set) {
+      while (submitted < sets.size() && submitted < received + ahead) {
+        const Candidates* candidates = &sets[submitted++];
+        if (pool) {
+          queued.push_back(pool->Submit([this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); }));
+        } else {
+          queued.push_back(std::async(std::launch::deferred,
+                                      [this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); }));
+        }
+      }
+      classes[received++] = queued.front().get();
+      queued.pop_front();
+    }
+    return classes[set];
+  };
+
+  auto counterText = [&](int groups) {
+    return std::to_string(groups) + "/" + std::to_string(dataRows) + "/" + std::to_string(table_.GetFileCount());
+  };
+
+  std::vector<char> numbered(cells.size(), 0);
+  int groups = 0;
+  for (int row = 1; row <= dataRows; ++row) {
+    if (stop_.IsSet()) {
+      status_.SetPanelText(1, texts::kStopped);
+      if (pool) pool->DropPending();
+      return;
+    }
+    const auto r = static_cast<std::size_t>(row);
+    if (numbered[r]) continue;
+    const Candidates& set = sets[setOf[r]];
+    const ContentClasses& content = classesOf(setOf[r]);
+    const std::size_t place = placeOf[r];
+    verified_[r] = content.facts[place];
+    const int anchorClass = content.classOf[place];
+    if (anchorClass < 0) continue;
+
+    const std::string label = std::to_string(groups + 1);
+    bool matched = false;
+    for (std::size_t other = place + 1; other < set.rows.size(); ++other) {
+      const auto k = static_cast<std::size_t>(set.rows[other]);
+      if (numbered[k] || content.classOf[other] != anchorClass) continue;
+      if (content.facts[other]->id == content.facts[place]->id) continue;
+      grid_.SetCell(0, row, label);
+      grid_.SetCell(0, set.rows[other], label);
+      numbered[r] = numbered[k] = 1;
+      verified_[k] = content.facts[other];
+      matched = true;
+    }
+    if (matched) {
+      ++groups;
+      status_.SetPanelText(0, counterText(groups));
+    }
+  }
+  status_.SetPanelText(0, counterText(groups));
+  status_.SetPanelText(1, groups > 0 ? std::to_string(groups) + texts::kGroupsFound : std::string(texts::kNoDuplicatesFound));
+}
+
+}  // namespace kestrilo

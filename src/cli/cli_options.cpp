@@ -1,0 +1,68 @@
+#include "cli/cli_options.h"
+
+#include <charconv>
+
+#include "platform/path_text.h"
+
+namespace kestrilo::cli {
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error) {
+  Options options;
+  bool onlyPaths = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& arg = arguments[i];
+    auto value = [&](const char* name) -> std::optional<std::string> {
+      if (i + 1 >= arguments.size()) {
+        error = std::string(name) + " needs a value";
+        return std::nullopt;
+      }
+      return arguments[++i];
+    };
+    if (onlyPaths || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.paths.push_back(arg);
+    } else if (arg == "--") {
+      onlyPaths = true;
+    } else if (arg == "--filter") {
+      auto v = value("--filter");
+      if (!v) return std::nullopt;
+      options.filter = *v;
+    } else if (arg == "--no-sort") {
+      options.sort = false;
+    } else if (arg == "--report") {
+      if (!(options.reportFile = value("--report"))) return std::nullopt;
+    } else if (arg == "--delete-below") {
+      if (!(options.deleteBelow = value("--delete-below"))) return std::nullopt;
+    } else if (arg == "--delete-on-drive") {
+      if (!(options.deleteOnDrive = value("--delete-on-drive"))) return std::nullopt;
+    } else if (arg == "--yes") {
+      options.yes = true;
+    } else if (arg == "--threads") {
+      auto v = value("--threads");
+      if (!v) return std::nullopt;
+      const auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), options.threads);
+      if (ec != std::errc() || end != v->data() + v->size()) {
+        error = "--threads needs a whole number";
+        return std::nullopt;
+      }
+    } else {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    }
+  }
+  if (options.paths.empty()) {
+    error = "no PATH given";
+    return std::nullopt;
+  }
+  if (options.deleteBelow && options.deleteOnDrive) {
+    error = "--delete-below and --delete-on-drive exclude each other";
+    return std::nullopt;
+  }
+  return options;
+}
+
+std::string Absolute(const std::string& path, const std::string& cwd) {
+  if (!path.empty() && path[0] == kSeparator) return path;
+  return WithTrailingSeparator(cwd) + path;
+}
+
+}  // namespace kestrilo::cli

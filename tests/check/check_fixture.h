@@ -1,0 +1,56 @@
+#pragma once
+// An engine over a temporary tree, with the in-memory toolkit and a file
+// system that can be told to fail.
+
+#include <string>
+#include <vector>
+
+#include "check/duplicate_engine.h"
+#include "platform/faulty_file_system.h"
+#include "store/signature_table.h"
+#include "support/temp_tree.h"
+#include "toolkit/memory_grid.h"
+#include "toolkit/memory_status_panels.h"
+
+namespace kestrilo::testing {
+
+struct CheckFixture {
+  TempTree tree;
+  SignatureTable table;
+  MemoryGrid grid;
+  MemoryStatusPanels status;
+  MemoryJobSettings settings;
+  StopRequest stop;
+  FaultyFileSystem fs{SystemFileSystem()};
+  DuplicateEngine engine{table, grid, status, settings, stop, fs};
+
+  // Every live (signature, path) pair in iteration order.
+  std::vector<std::pair<std::string, std::string>> Pairs() {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::string signature, path;
+    for (int restart = 0; table.NextHash(restart, signature, path) == 0; restart = 1) pairs.emplace_back(signature, path);
+    return pairs;
+  }
+  std::vector<std::string> Paths() {
+    std::vector<std::string> paths;
+    for (auto& pair : Pairs()) paths.push_back(pair.second);
+    return paths;
+  }
+  // Data rows as "group|name|size|folder".
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    for (int row = 1; row < grid.RowCount() - 1; ++row) {
+      const GridRow cells = grid.Rows(row);
+      rows.push_back(cells[0] + "|" + cells[1] + "|" + cells[2] + "|" + cells[3]);
+    }
+    return rows;
+  }
+  // A whole duplicate check, as run control runs it.
+  int Check() {
+    const int rows = engine.TakeOutCheckFiles();
+    if (rows != 0) engine.CheckFiles();
+    return rows;
+  }
+};
+
+}  // namespace kestrilo::testing

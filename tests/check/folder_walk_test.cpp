@@ -1,0 +1,281 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <random>
+
+#include "check_fixture.h"
+#include "fingerprint/file_signature.h"
+#include "fingerprint/md5.h"
+
+namespace kestrilo::testing {
+namespace {
+
+class CheckWalk : public ::testing::Test, public CheckFixture {};
+
+TEST_F(CheckWalk, RegistersEveryFileOfTheTreeUnderItsSignature) {
+  const std::string a = tree.Write("a.txt", "abc");
+  const std::string b = tree.Write("sub/deeper/b.bin", std::string(3000, 'x'));
+  const std::string hidden = tree.Write(".hidden/c", "c");
+  engine.GetFiles(tree.Root());
+
+  auto pairs = Pairs();
+  std::sort(pairs.begin(), pairs.end(), [](auto& l, auto& r) { return l.second < r.second; });
+  ASSERT_EQ(pairs.size(), 3u);
+  const std::map<std::string, std::string> bySignature = {{a, "900150983cd24fb0d6963f7d28e17f723"},
+                                                          {b, Md5Hex(Md5Of(std::string(2048, 'x'))) + "3000"},
+                                                          {hidden, Md5Hex(Md5Of("c")) + "1"}};
+  for (const auto& [signature, path] : pairs) EXPECT_EQ(signature, bySignature.at(path)) << path;
+  EXPECT_EQ(table.GetFileCount(), 3);
+  EXPECT_EQ(status.Text(0), "3");
+}
+
+TEST_F(CheckWalk, TrailingSeparatorGivesTheSamePathsAsNone) {
+  tree.Write("x/one", "1");
+  engine.GetFiles(tree.Path("x"));
+  engine.GetFiles(tree.Path("x") + "/");
+  EXPECT_EQ(Paths(), std::vector<std::string>{tree.Path("x/one")});
+}
+
+TEST_F(CheckWalk, AFileIsRegisteredOnItsOwnWhateverTheWildcard) {
+  const std::string file = tree.Write("only.dat", "data");
+  settings.filterText = "*.txt";
+  engine.GetFiles(file);
+  EXPECT_EQ(Paths(), std::vector<std::string>{file});
+}
+
+TEST_F(CheckWalk, AMissingPathYieldsNothingAndNoMessage) {
+  engine.GetFiles(tree.Path("no/such/folder"));
+  EXPECT_EQ(table.GetFileCount(), 0);
+  EXPECT_TRUE(status.History().empty());
+}
+
+TEST_F(CheckWalk, FilteredWalkTakesMatchingFilesFirstAndDescendsEveryFolder) {
+  tree.Write("z.txt", "z");
+  tree.Write("a.txt/inner.txt", "inner");  // a folder whose name matches
+  tree.Write("a.txt/inner.dat", "skip");
+  tree.Write("b.TXT", "upper");
+  tree.Write("c.dat", "no");
+  settings.filterText = "*.txt";
+  engine.GetFiles(tree.Root());
+  auto paths = Paths();
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{tree.Path("a.txt/inner.txt"), tree.Path("b.TXT"), tree.Path("z.txt")}));
+  // Messages and counts come in walk order: both files of the top folder before the sub-folder's.
+  const auto counts = status.HistoryOf(0);
+  EXPECT_EQ(counts, (std::vector<std::string>{"1", "2", "3"}));
+}
+
+TEST_F(CheckWalk, WildcardWithASeparatorNamesASubFolder) {
+  tree.Write("sub/a.txt", "a");
+  tree.Write("sub/b.dat", "b");
+  tree.Write("a.txt", "top");
+  settings.filterText = "sub/*.txt";
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(Paths(), std::vector<std::string>{tree.Path("sub/a.txt")});
+}
+
+TEST_F(CheckWalk, EmptyWildcardAndStarDotStarTakeEveryName) {
+  tree.Write("noext", "1");
+  tree.Write("d/with.ext", "2");
+  for (const char* wildcard : {"", "*.*", "*"}) {
+    table.ClearHash();
+    settings.filterText = wildcard;
+    engine.GetFiles(tree.Root());
+    EXPECT_EQ(table.GetFileCount(), 2) << "wildcard '" << wildcard << "'";
+  }
+}
+
+TEST_F(CheckWalk, SkippedFilesSayWhyInWalkOrder) {
+  const std::string empty = tree.Write("1-empty", "");
+  const std::string locked = tree.Write("2-locked", "secret");
+  fs.FailOpen(locked);
+  engine.GetFiles(empty);
+  engine.GetFiles(locked);
+  EXPECT_EQ(status.HistoryOf(1), (std::vector<std::string>{"[" + empty + "] サイズゼロのファイルは対象外",
+                                                             "[" + locked + "] MD5 取得エラー"}));
+  EXPECT_EQ(table.GetFileCount(), 0);
+  EXPECT_TRUE(status.HistoryOf(0).empty());
+}
+
+TEST_F(CheckWalk, WalkingTheSameFolderTwiceCountsItsFilesOnce) {
+  tree.Write("a", "1");
+  tree.Write("b", "2");
+  engine.GetFiles(tree.Root());
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(table.GetFileCount(), 2);
+  EXPECT_EQ(status.HistoryOf(0), (std::vector<std::string>{"1", "2", "2", "2"}));
+}
+
+TEST_F(CheckWalk, AChangedFileIsRegisteredAgainBesideItsOldSignature) {
+  const std::string file = tree.Write("f", "before");
+  engine.GetFiles(tree.Root());
+  tree.Write("f", "after!");
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(table.GetFileCount(), 2);
+  EXPECT_EQ(Paths(), (std::vector<std::string>{file, file}));
+}
+
+TEST_F(CheckWalk, LinksAndSpecialFilesInsideTheTreeAreLeftAlone) {
+  const std::string real = tree.Write("real/file", "content");
+  tree.Symlink("link-to-file", real);
+  tree.Symlink("link-to-folder", tree.Path("real"));
+  tree.Symlink("loop", tree.Root());
+  ASSERT_EQ(::mkfifo(tree.Path("fifo").c_str(), 0600), 0);
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(Paths(), std::vector<std::string>{real});
+}
+
+TEST_F(CheckWalk, AChosenLinkIsFollowed) {
+  tree.Write("real/file", "content");
+  const std::string link = tree.Symlink("chosen", tree.Path("real"));
+  engine.GetFiles(link);
+  EXPECT_EQ(Paths(), std::vector<std::string>{link + "/file"});
+}
+
+TEST_F(CheckWalk, AnUnlistableFolderIsLeftOutSilently) {
+  tree.Write("open/a", "a");
+  tree.Write("closed/b", "b");
+  fs.FailList(tree.Path("closed") + "/");
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(Paths(), std::vector<std::string>{tree.Path("open/a")});
+  EXPECT_TRUE(status.HistoryOf(1).empty());
+}
+
+TEST_F(CheckWalk, NamesThatAreNotUtf8AreKeptByteForByte) {
+  const std::string name = "bad-\xff\xfe-\x80.bin";
+  const std::string path = tree.Write(name, "payload");
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(Paths(), std::vector<std::string>{path});
+}
+
+// Builds `levels` nested folders "d" below the root, one openat at a time
+// (their full path may be longer than the system takes in one call), and a
+// file at every 100th level.
+void MakeDeepTree(const std::string& root, int levels) {
+  int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  for (int level = 1; level <= levels; ++level) {
+    ASSERT_EQ(::mkdirat(fd, "d", 0700), 0);
+    const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    ASSERT_GE(next, 0);
+    fd = next;
+    if (level % 100 == 0) {
+      const int file = ::openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+      ASSERT_EQ(::write(file, "deep", 4), 4);
+      ::close(file);
+    }
+  }
+  ::close(fd);
+}
+
+TEST_F(CheckWalk, DeepTreesWalkWithoutTheCallStack) {
+  const std::string root = tree.MakeFolder("deep");
+  MakeDeepTree(root, 1500);
+  engine.GetFiles(root);
+  EXPECT_EQ(table.GetFileCount(), 15);
+}
+
+TEST_F(CheckWalk, FoldersBeyondTheSystemsPathLengthAreLeftOutWithoutACrash) {
+  const std::string root = tree.MakeFolder("deeper");
+  MakeDeepTree(root, 3000);
+  engine.GetFiles(root);
+  // Full paths reach PATH_MAX (4096 bytes) a little past level 2000.
+  EXPECT_GE(table.GetFileCount(), 15);
+  EXPECT_LT(table.GetFileCount(), 30);
+  // Leave the tree removable by path: cut it where full paths still work.
+  std::string cut = root;
+  for (int level = 0; level < 1000; ++level) cut += "/d";
+  std::filesystem::remove_all(cut);
+}
+
+TEST_F(CheckWalk, AStopRequestBeforeTheWalkRegistersNothing) {
+  tree.Write("a", "1");
+  stop.Set();
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(table.GetFileCount(), 0);
+}
+
+// Sets the stop request once the count reaches a given number, as a user
+// pressing stop while the count runs.
+class StoppingPanels final : public StatusPanels {
+ public:
+  StoppingPanels(StopRequest& stop, std::string at) : stop_(stop), at_(std::move(at)) {}
+  void SetPanelText(int panel, std::string text) override {
+    if (panel == 0 && text == at_) stop_.Set();
+    texts.push_back(std::move(text));
+  }
+  std::vector<std::string> texts;
+
+ private:
+  StopRequest& stop_;
+  std::string at_;
+};
+
+class CheckWalkStop : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(CheckWalkStop, EndsBeforeTheNextFileInWalkOrderIsRegistered) {
+  TempTree tree;
+  for (int folder = 0; folder < 20; ++folder) {
+    for (int file = 0; file < 50; ++file) {
+      tree.Write("f" + std::to_string(folder) + "/n" + std::to_string(file), std::to_string(folder * 100 + file));
+    }
+  }
+  SignatureTable table;
+  MemoryGrid grid;
+  StopRequest stop;
+  StoppingPanels status(stop, "137");
+  MemoryJobSettings settings;
+  DuplicateEngine engine(table, grid, status, settings, stop, SystemFileSystem());
+  engine.SetReaderThreads(GetParam());
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(table.GetFileCount(), 137);
+  EXPECT_EQ(status.texts.back(), "137");
+}
+
+INSTANTIATE_TEST_SUITE_P(ReaderThreads, CheckWalkStop, ::testing::Values(1u, 2u, 4u));
+
+// The readers run ahead, but what is registered and said must be exactly what
+// one thread reading file after file gives.
+TEST(CheckWalkParallel, ManyReadersGiveTheOneThreadResult) {
+  for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+    TempTree tree;
+    std::mt19937 random(seed);
+    for (int i = 0; i < 400; ++i) {
+      const std::string folder = "d" + std::to_string(random() % 7) + "/e" + std::to_string(random() % 3);
+      const std::size_t size = random() % 9 == 0 ? 0 : 1000 + (random() % 4) * 1000;
+      const std::uint32_t content = static_cast<std::uint32_t>(random() % 60);
+      tree.WriteSized(folder + "/f" + std::to_string(i), size, content);
+    }
+    std::vector<std::pair<int, std::string>> histories[2];
+    std::vector<std::string> rows[2];
+    for (int run = 0; run < 2; ++run) {
+      SignatureTable table;
+      MemoryGrid grid;
+      MemoryStatusPanels status;
+      MemoryJobSettings settings;
+      StopRequest stop;
+      DuplicateEngine engine(table, grid, status, settings, stop, SystemFileSystem());
+      engine.SetReaderThreads(run == 0 ? 1 : 3);
+      engine.GetFiles(tree.Root());
+      if (engine.TakeOutCheckFiles() != 0) engine.CheckFiles();
+      histories[run] = status.History();
+      for (int row = 0; row < grid.RowCount(); ++row) {
+        const GridRow cells = grid.Rows(row);
+        rows[run].push_back(cells[0] + "|" + cells[1] + "|" + cells[2] + "|" + cells[3]);
+      }
+    }
+    EXPECT_EQ(histories[0], histories[1]) << "seed " << seed;
+    EXPECT_EQ(rows[0], rows[1]) << "seed " << seed;
+    EXPECT_GT(rows[0].size(), 2u);
+  }
+}
+
+}  // namespace
+}  // namespace kestrilo::testing

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "check_fixture.h"
+
+namespace kestrilo::testing {
+namespace {
+
+class CheckExtraction : public ::testing::Test, public CheckFixture {
+ protected:
+  // Registers an existing file under a made-up signature of the given size.
+  std::string Register(const std::string& relative, const std::string& size, char digit = 'a') {
+    const std::string path = tree.Write(relative, "x");
+    EXPECT_EQ(table.AddHash(std::string(32, digit) + size, path), 0);
+    return path;
+  }
+};
+
+TEST_F(CheckExtraction, NothingToExtractLeavesHeaderAndTrailingRow) {
+  EXPECT_EQ(engine.TakeOutCheckFiles(), 0);
+  EXPECT_EQ(grid.RowCount(), 2);
+  Register("single", "5");
+  EXPECT_EQ(engine.TakeOutCheckFiles(), 0);
+  EXPECT_EQ(grid.RowCount(), 2);
+  EXPECT_EQ(grid.Rows(1), GridRow{});
+}
+
+TEST_F(CheckExtraction, UnsortedRowsKeepEachSignatureTogetherInRegistrationOrder) {
+  settings.sortFlag = false;
+  Register("p/one", "7", 'a');
+  Register("q/two", "9", 'b');
+  Register("r/three", "7", 'a');
+  Register("s/four", "9", 'b');
+  Register("t/five", "7", 'a');
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 5);
+  const auto rows = Rows();
+  const std::string root = tree.Root();
+  // The two signatures come in the table's bucket order; each block in registration order.
+  const std::vector<std::string> sevens = {"|one|7|" + root + "/p", "|three|7|" + root + "/r", "|five|7|" + root + "/t"};
+  const std::vector<std::string> nines = {"|two|9|" + root + "/q", "|four|9|" + root + "/s"};
+  std::vector<std::string> expected = rows[0] == sevens[0] ? sevens : nines;
+  const auto& second = rows[0] == sevens[0] ? nines : sevens;
+  expected.insert(expected.end(), second.begin(), second.end());
+  EXPECT_EQ(rows, expected);
+  EXPECT_EQ(grid.RowCount(), 7);
+  EXPECT_EQ(grid.Rows(6), GridRow{});
+}
+
+TEST_F(CheckExtraction, SortsBySizeNumericallyThenFolderBytewise) {
+  Register("b/x", "9", 'a');
+  Register("a/x", "9", 'a');
+  Register("z/x", "10", 'b');
+  Register("\xc3\xa9/x", "10", 'b');
+  Register("c/x", "100", 'c');
+  Register("d/x", "100", 'c');
+  Register("m/x", "4294967295", 'd');
+  Register("n/x", "4294967295", 'd');
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 8);
+  std::vector<std::string> order;
+  for (const auto& row : Rows()) order.push_back(row.substr(row.rfind('/') + 1) + ":" + row.substr(3, row.find('|', 3) - 3));
+  EXPECT_EQ(order, (std::vector<std::string>{"m:4294967295", "n:4294967295", "c:100", "d:100", "z:10", "\xc3\xa9:10",
+                                             "a:9", "b:9"}));
+}
+
+TEST_F(CheckExtraction, VanishedFilesAreHiddenForGood) {
+  Register("keep", "3");
+  const std::string gone = Register("gone", "3");
+  tree.Remove("gone");
+  EXPECT_EQ(engine.TakeOutCheckFiles(), 0);
+  EXPECT_EQ(table.GetFileCount(), 1);
+  EXPECT_EQ(table.RemoveHash(std::string(32, 'a') + "3", gone), -1);
+}
+
+TEST_F(CheckExtraction, AStopRequestSkipsTheSortButKeepsEveryRow) {
+  Register("a/x", "1", 'a');
+  Register("b/x", "1", 'a');
+  Register("c/x", "2", 'b');
+  Register("d/x", "2", 'b');
+  settings.sortFlag = false;
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 4);
+  const auto unsorted = Rows();
+  settings.sortFlag = true;
+  stop.Set();
+  EXPECT_EQ(engine.TakeOutCheckFiles(), 4);
+  EXPECT_EQ(Rows(), unsorted);
+}
+
+TEST_F(CheckExtraction, RootFilesHaveAnEmptyFolderCell) {
+  // Only existence is tested here, so two folders at the root stand in for files.
+  ASSERT_EQ(table.AddHash(std::string(32, 'e') + "4", "/tmp"), 0);
+  ASSERT_EQ(table.AddHash(std::string(32, 'e') + "4", "/etc"), 0);
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 2);
+  EXPECT_EQ(grid.Rows(1), (GridRow{"", "tmp", "4", ""}));
+  EXPECT_EQ(grid.Rows(2), (GridRow{"", "etc", "4", ""}));
+}
+
+}  // namespace
+}  // namespace kestrilo::testing

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "check_fixture.h"
+
+namespace kestrilo::testing {
+namespace {
+
+class CheckVerification : public ::testing::Test, public CheckFixture {
+ protected:
+  std::string Count(int groups, int rows) const {
+    return std::to_string(groups) + "/" + std::to_string(rows) + "/" + std::to_string(table.GetFileCount());
+  }
+  // Group cells of the data rows, top to bottom, keyed by file name.
+  std::map<std::string, std::string> GroupsByName() const {
+    std::map<std::string, std::string> groups;
+    for (int row = 1; row < grid.RowCount() - 1; ++row) groups[grid.Cell(1, row)] = grid.Cell(0, row);
+    return groups;
+  }
+};
+
+TEST_F(CheckVerification, TwoIdenticalFilesFormGroupOne) {
+  tree.Write("a/x", "same");
+  tree.Write("b/y", "same");
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 2);
+  EXPECT_EQ(GroupsByName(), (std::map<std::string, std::string>{{"x", "1"}, {"y", "1"}}));
+  EXPECT_EQ(status.Text(0), "1/2/2");
+  EXPECT_EQ(status.Text(1), "1 種類の同一ファイルが見つかりました");
+}
+
+TEST_F(CheckVerification, FilesDifferingAfterTheDigestedBytesAreNoGroup) {
+  std::string content(5000, 'k');
+  tree.Write("a", content);
+  content.back() = 'j';
+  tree.Write("b", content);
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 2);
+  EXPECT_EQ(GroupsByName(), (std::map<std::string, std::string>{{"a", ""}, {"b", ""}}));
+  EXPECT_EQ(status.Text(0), "0/2/2");
+  EXPECT_EQ(status.Text(1), "重複ファイルは見つかりませんでした");
+}
+
+TEST_F(CheckVerification, InterleavedGroupsOfOneSizeAreNumberedByFirstRow) {
+  // Same size and first bytes for all four, two contents: rows A, B, A2, B2.
+  std::string a(3000, 'q'), b(3000, 'q');
+  b[2500] = 'r';
+  tree.Write("1/A", a);
+  tree.Write("2/B", b);
+  tree.Write("3/A2", a);
+  tree.Write("4/B2", b);
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 4);
+  EXPECT_EQ(GroupsByName(), (std::map<std::string, std::string>{{"A", "1"}, {"A2", "1"}, {"B", "2"}, {"B2", "2"}}));
+  const auto counts = status.HistoryOf(0);
+  ASSERT_GE(counts.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(counts.end() - 3, counts.end()), (std::vector<std::string>{"1/4/4", "2/4/4", "2/4/4"}));
+}
+
+TEST_F(CheckVerification, AnAnchorWithoutPartnerUsesUpNoNumber) {
+  std::string odd(3000, 'z'), pair(3000, 'z');
+  odd[2999] = 'o';
+  tree.Write("1/odd", odd);
+  tree.Write("2/p1", pair);
+  tree.Write("3/p2", pair);
+  tree.Write("4/three1", "3");
+  tree.Write("5/three2", "3");
+  tree.Write("6/three3", "3");
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 6);
+  const auto groups = GroupsByName();
+  EXPECT_EQ(groups.at("odd"), "");
+  EXPECT_EQ(groups.at("p1"), groups.at("p2"));
+  EXPECT_EQ(groups.at("three1"), groups.at("three3"));
+  EXPECT_EQ(groups.at("three2"), groups.at("three3"));
+  std::set<std::string> numbers{groups.at("p1"), groups.at("three1")};
+  EXPECT_EQ(numbers, (std::set<std::string>{"1", "2"}));
+  EXPECT_EQ(status.Text(1), "2 種類の同一ファイルが見つかりました");
+}
+
+TEST_F(CheckVerification, AFileGoneAfterExtractionJoinsNoGroup) {
+  tree.Write("a", "dup");
+  tree.Write("b", "dup");
+  tree.Write("c", "dup");
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 3);
+  tree.Remove("b");
+  engine.CheckFiles();
+  const auto groups = GroupsByName();
+  EXPECT_EQ(groups.at("a"), "1");
+  EXPECT_EQ(groups.at("c"), "1");
+  EXPECT_EQ(groups.at("b"), "");
+}
+
+TEST_F(CheckVerification, AnUnreadableFileMatchesNothingButOthersStillPair) {
+  tree.Write("a", "dup");
+  const std::string locked = tree.Write("b", "dup");
+  tree.Write("c", "dup");
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 3);
+  fs.FailOpen(locked);
+  engine.CheckFiles();
+  const auto groups = GroupsByName();
+  EXPECT_EQ(groups.at("b"), "");
+  EXPECT_EQ(groups.at("a"), "1");
+  EXPECT_EQ(groups.at("c"), "1");
+}
+
+TEST_F(CheckVerification, TwoPathsOfOneFileAreNeverIdentical) {
+  tree.Write("file", "only copy");
+  tree.HardLink("twin", "file");
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 2);
+  EXPECT_EQ(GroupsByName(), (std::map<std::string, std::string>{{"file", ""}, {"twin", ""}}));
+  EXPECT_EQ(status.Text(1), "重複ファイルは見つかりませんでした");
+}
+
+TEST_F(CheckVerification, AHardLinkBesideARealCopyStaysOutOfTheCopysGroup) {
+  tree.Write("1/file", "content");
+  tree.HardLink("2/twin", "1/file");
+  tree.Write("3/copy", "content");
+  settings.sortFlag = false;
+  engine.GetFiles(tree.Path("1"));
+  engine.GetFiles(tree.Path("2"));
+  engine.GetFiles(tree.Path("3"));
+  ASSERT_EQ(Check(), 3);
+  EXPECT_EQ(GroupsByName(), (std::map<std::string, std::string>{{"file", "1"}, {"twin", ""}, {"copy", "1"}}));
+}
+
+TEST_F(CheckVerification, AChangedFileInTwoRowsIsNotItsOwnDuplicate) {
+  // f stands under its old signature (beside h) and under its new one (beside g).
+  const std::string before(3000, 'a');
+  std::string after = before;
+  after[100] = 'b';
+  tree.Write("f", before);
+  tree.Write("h", before);
+  engine.GetFiles(tree.Root());
+  tree.Write("f", after);
+  tree.Write("g", after);
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 4);
+  std::multiset<std::string> numberedNames;
+  for (int row = 1; row <= 4; ++row) {
+    if (!grid.Cell(0, row).empty()) numberedNames.insert(grid.Cell(1, row) + "=" + grid.Cell(0, row));
+  }
+  EXPECT_EQ(numberedNames, (std::multiset<std::string>{"f=1", "g=1"}));
+}
+
+TEST_F(CheckVerification, ManyFilesOfOneSignatureAreSplitByContent) {
+  // More files than are read side by side: the whole-content hash path.
+  std::string base(5000, 'm');
+  for (int i = 0; i < 150; ++i) {
+    std::string content = base;
+    if (i % 3 != 0) content[4000] = static_cast<char>('0' + i % 3);
+    tree.Write("many/" + std::to_string(1000 + i), content);
+  }
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 150);
+  std::map<std::string, std::set<int>> members;
+  for (int row = 1; row <= 150; ++row) members[grid.Cell(0, row)].insert(std::stoi(grid.Cell(1, row)) % 3);
+  ASSERT_EQ(members.size(), 3u);
+  for (const auto& [number, kinds] : members) EXPECT_EQ(kinds.size(), 1u) << number;
+  EXPECT_EQ(status.Text(0), "3/150/150");
+}
+
+TEST_F(CheckVerification, AStopRequestEndsThePassAndKeepsItsNumbers) {
+  tree.Write("a", "1");
+  tree.Write("b", "1");
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 2);
+  status.SetPanelText(0, "before");
+  stop.Set();
+  engine.CheckFiles();
+  EXPECT_EQ(status.Text(1), "中止しました ");
+  EXPECT_EQ(status.Text(0), "before");
+  EXPECT_EQ(grid.Cell(0, 1), "");
+}
+
+TEST_F(CheckVerification, RemembersWhatItSawOfEachComparedFile) {
+  const std::string a = tree.Write("a", "dup");
+  tree.Write("b", "dup");
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(Check(), 2);
+  const auto facts = engine.VerifiedFacts(grid.Cell(1, 1) == "a" ? 1 : 2);
+  ASSERT_TRUE(facts.has_value());
+  EXPECT_EQ(*facts, *fs.Examine(a, false));
+  EXPECT_FALSE(engine.VerifiedFacts(3).has_value());
+  engine.ForgetVerifiedFacts();
+  EXPECT_FALSE(engine.VerifiedFacts(1).has_value());
+}
+
+// The same random trees give the same rows and texts on any number of readers.
+TEST(CheckVerificationParallel, NumberingDoesNotDependOnReaders) {
+  TempTree tree;
+  for (int i = 0; i < 300; ++i) {
+    std::string content(2100 + (i % 4), static_cast<char>('a' + i % 5));
+    content[2090] = static_cast<char>('0' + (i * 7) % 3);
+    tree.Write("d" + std::to_string(i % 9) + "/f" + std::to_string(i), content);
+  }
+  std::vector<std::string> results[2];
+  for (int run = 0; run < 2; ++run) {
+    CheckFixture fixture;
+    fixture.engine.SetReaderThreads(run == 0 ? 1 : 4);
+    fixture.engine.GetFiles(tree.Root());
+    fixture.Check();
+    results[run] = fixture.Rows();
+    for (const auto& [panel, text] : fixture.status.History()) results[run].push_back(std::to_string(panel) + text);
+  }
+  EXPECT_EQ(results[0], results[1]);
+}
+
+}  // namespace
+}  // namespace kestrilo::testing
