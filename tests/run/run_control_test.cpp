@@ -1,0 +1,274 @@
+#include "run/run_control.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "run_fixture.h"
+
+namespace kestrilo::testing {
+namespace {
+
+using Texts = std::vector<std::pair<int, std::string>>;
+
+const std::vector<std::string> kRunningThenIdle = {
+    "-File1",      "-Show1",    "-Help1",       "-FileAdd",   "-FilterText", "caption:中止",
+    "-QuickCheck", "-InitInfo", "-StringGrid1", "-SortFlag",  "+File1",      "+Show1",
+    "+Help1",      "+FileAdd",  "+FilterText",  "caption:調査開始", "+QuickCheck", "+InitInfo",
+    "+StringGrid1", "+SortFlag"};
+
+std::string StopText(int count) { return "中止しました " + std::to_string(count) + " ファイル格納しています"; }
+
+// Index of the first (panel, text) in `history` at or after `from`; -1 when absent.
+int Find(const Texts& history, int panel, const std::string& text, int from = 0) {
+  for (int i = std::max(from, 0); i < static_cast<int>(history.size()); ++i) {
+    if (history[i].first == panel && history[i].second == text) return i;
+  }
+  return -1;
+}
+
+class RunControlTest : public ::testing::Test, protected RunFixture {
+ protected:
+  // Three files, two of them identical, in `folder`.
+  void WriteThree(const std::string& folder) {
+    tree.Write(folder + "/a.txt", "same content");
+    tree.Write(folder + "/b.txt", "same content");
+    tree.Write(folder + "/c.txt", "other content!");
+  }
+};
+
+TEST_F(RunControlTest, WalkThatEndsNormallyShowsTheCountAndEmptiesTheMessage) {
+  WriteThree("one");
+
+  run.AddPaths({tree.Path("one")});
+
+  const Texts history = status.History();
+  ASSERT_GE(history.size(), 3u);
+  EXPECT_EQ(history.front(), (std::pair<int, std::string>{1, "ファイルを検索しています"}));
+  EXPECT_EQ(history[history.size() - 2], (std::pair<int, std::string>{0, "3"}));
+  EXPECT_EQ(history.back(), (std::pair<int, std::string>{1, ""}));
+  EXPECT_EQ(window.changes, kRunningThenIdle);
+  EXPECT_EQ(window.caption, "調査開始");
+  EXPECT_FALSE(run.IsRunning());
+  EXPECT_EQ(run.RunModeNow(), kIdle);
+  EXPECT_GT(pump.calls, 0) << "the window thread must dispatch events while it waits";
+  EXPECT_EQ(grid.RowCount(), 2) << "adding without the quick check leaves the grid alone";
+}
+
+TEST_F(RunControlTest, StopDuringAWalkKeepsWhatWasStoredAndSaysHowMuch) {
+  WriteThree("top");
+  WriteThree("top/deeper");
+  fs.gated = tree.Path("top/deeper");
+  StopAt(fs.gate);
+
+  run.AddPaths({tree.Path("top")});
+
+  const int count = table.GetFileCount();
+  EXPECT_LT(count, 6) << "the files below the folder listed at the stop are not registered";
+  const Texts history = status.History();
+  EXPECT_EQ(history.back(), (std::pair<int, std::string>{1, StopText(count)}));
+  EXPECT_TRUE(stop.IsSet());
+  EXPECT_EQ(window.caption, "調査開始");
+}
+
+TEST_F(RunControlTest, StopAfterTheWalkBodyReturnedStillReportsAStoppedWalk) {
+  WriteThree("one");
+  Gate afterBody;
+  jobs.afterWalk = &afterBody;
+  StopAt(afterBody);
+
+  run.AddPaths({tree.Path("one")});
+
+  EXPECT_EQ(table.GetFileCount(), 3);
+  EXPECT_EQ(status.Text(1), StopText(3));
+  EXPECT_EQ(window.changes, kRunningThenIdle);
+}
+
+TEST_F(RunControlTest, CheckOnAnEmptyTableSaysThereAreNoDuplicates) {
+  run.CheckStartClick();
+
+  const Texts expected = {{0, "0/0"}, {1, "重複ファイルのチェックを行います"}, {1, "重複ファイルは有りません"}};
+  EXPECT_EQ(status.History(), expected);
+  EXPECT_EQ(window.changes, kRunningThenIdle);
+  EXPECT_EQ(grid.RowCount(), 2);
+}
+
+TEST_F(RunControlTest, IdleClickAlwaysStartsACheckAndClearsAnEarlierStop) {
+  WriteThree("one");
+  run.AddPaths({tree.Path("one")});
+  stop.Set();
+  window.caption = "調査開始";
+  status.ClearHistory();
+
+  run.CheckStartClick();
+
+  EXPECT_FALSE(stop.IsSet());
+  const Texts history = status.History();
+  ASSERT_FALSE(history.empty());
+  EXPECT_EQ(history.front(), (std::pair<int, std::string>{0, "0/3"}));
+  EXPECT_EQ(history.back(), (std::pair<int, std::string>{1, "1 種類の同一ファイルが見つかりました"}));
+  EXPECT_EQ(grid.RowCount(), 4);
+  EXPECT_EQ(grid.Cell(0, 1), "1");
+  EXPECT_EQ(grid.Cell(0, 2), "1");
+
+  status.ClearHistory();
+  run.CheckStartClick();
+  EXPECT_EQ(status.History().front(), (std::pair<int, std::string>{0, "2/3"}))
+      << "rows come from the grid as the previous check left it";
+}
+
+TEST_F(RunControlTest, ClickWhileRunningOnlyRequestsTheStop) {
+  WriteThree("one");
+  Gate afterBody;
+  jobs.afterWalk = &afterBody;
+  std::vector<std::string> captionsSeen;
+  pump.onDispatch = [&] {
+    if (!afterBody.Reached() || !captionsSeen.empty()) return;
+    captionsSeen.push_back(window.caption);
+    const auto before = status.History().size();
+    run.CheckStartClick();
+    EXPECT_EQ(status.History().size(), before) << "a stop writes no text by itself";
+    EXPECT_TRUE(run.IsRunning());
+    afterBody.Open();
+  };
+
+  run.AddPaths({tree.Path("one")});
+
+  EXPECT_EQ(captionsSeen, std::vector<std::string>{"中止"});
+  EXPECT_EQ(window.changes, kRunningThenIdle) << "no second job was started from inside the wait";
+}
+
+TEST_F(RunControlTest, StopDuringTheFirstOfThreeItemsEndsTheOthersAtOnce) {
+  WriteThree("a");
+  WriteThree("a/inner");
+  WriteThree("b");
+  WriteThree("c");
+  fs.gated = tree.Path("a/inner");
+  StopAt(fs.gate);
+
+  run.AddPaths({tree.Path("a"), tree.Path("b"), tree.Path("c")});
+
+  for (const std::string& folder : fs.Listed()) {
+    EXPECT_EQ(folder.rfind(tree.Path("a"), 0), 0u) << folder << " was listed after the stop";
+  }
+  const std::string stopped = StopText(table.GetFileCount());
+  const auto messages = status.HistoryOf(1);
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), stopped), 3) << "each item closes with the stop text";
+  EXPECT_EQ(window.changes, kRunningThenIdle) << "one running state for the whole batch";
+}
+
+TEST_F(RunControlTest, QuickCheckAfterAStoppedWalkStillRunsTheCheck) {
+  WriteThree("one");
+  WriteThree("one/inner");
+  settings.quickCheck = true;
+  fs.gated = tree.Path("one/inner");
+  StopAt(fs.gate);
+
+  run.AddPaths({tree.Path("one")});
+
+  const Texts history = status.History();
+  const int stopped = Find(history, 1, StopText(table.GetFileCount()));
+  ASSERT_GE(stopped, 0);
+  const int checking = Find(history, 1, "重複ファイルのチェックを行います", stopped);
+  ASSERT_GT(checking, stopped);
+  EXPECT_EQ(history[checking - 1].first, 0);
+  EXPECT_FALSE(stop.IsSet()) << "the check clears the stop request before it starts";
+  const std::string& last = history.back().second;
+  EXPECT_TRUE(last == "重複ファイルは有りません" || last == "重複ファイルは見つかりませんでした" ||
+              last.ends_with(" 種類の同一ファイルが見つかりました"))
+      << last;
+  std::vector<std::string> twice = kRunningThenIdle;
+  twice.insert(twice.end(), kRunningThenIdle.begin(), kRunningThenIdle.end());
+  EXPECT_EQ(window.changes, twice);
+}
+
+TEST_F(RunControlTest, QuickCheckAfterAWalkFindsTheDuplicates) {
+  WriteThree("one");
+  settings.quickCheck = true;
+
+  run.AddPaths({tree.Path("one")});
+
+  EXPECT_EQ(status.Text(0), "1/2/3");
+  EXPECT_EQ(status.Text(1), "1 種類の同一ファイルが見つかりました");
+  const auto counts = status.HistoryOf(0);
+  EXPECT_NE(std::find(counts.begin(), counts.end(), "0/3"), counts.end());
+}
+
+TEST_F(RunControlTest, CloseRequestStopsTheBatchAndStartsNothingMore) {
+  WriteThree("a");
+  WriteThree("a/inner");
+  WriteThree("b");
+  settings.quickCheck = true;
+  fs.gated = tree.Path("a/inner");
+  pump.onDispatch = [this, done = false]() mutable {
+    if (done || !fs.gate.Reached()) return;
+    done = true;
+    run.RequestClose();
+    fs.gate.Open();
+  };
+
+  run.AddPaths({tree.Path("a"), tree.Path("b")});
+
+  EXPECT_TRUE(run.CloseRequested());
+  EXPECT_FALSE(run.IsRunning());
+  EXPECT_EQ(window.changes, kRunningThenIdle) << "no check after the walk";
+  const auto messages = status.HistoryOf(1);
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), "重複ファイルのチェックを行います"), 0);
+  for (const std::string& folder : fs.Listed()) EXPECT_EQ(folder.rfind(tree.Path("a"), 0), 0u);
+}
+
+TEST_F(RunControlTest, StopDuringACheckEndsItWithTheStopText) {
+  WriteThree("one");
+  run.AddPaths({tree.Path("one")});
+  fs.gatedExists = tree.Path("one/a.txt");
+  StopAt(fs.gate);
+  status.ClearHistory();
+
+  run.CheckStartClick();
+
+  const auto messages = status.HistoryOf(1);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.front(), "重複ファイルのチェックを行います");
+  EXPECT_EQ(messages.back(), "中止しました ");
+  EXPECT_EQ(window.caption, "調査開始");
+  EXPECT_FALSE(run.IsRunning());
+}
+
+struct Failure {
+  const char* name;
+  bool inWalk;
+  bool inCheck;
+  const char* text;
+};
+
+class RunControlFailureTest : public RunControlTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(RunControlFailureTest, AJobThatThrowsStillReturnsToIdle) {
+  WriteThree("one");
+  jobs.throwInWalk = GetParam().inWalk;
+  jobs.throwInCheck = GetParam().inCheck;
+  settings.quickCheck = GetParam().inCheck;
+
+  run.AddPaths({tree.Path("one")});
+
+  EXPECT_EQ(run.RunModeNow(), kIdle);
+  EXPECT_FALSE(run.IsRunning());
+  EXPECT_EQ(window.caption, "調査開始");
+  EXPECT_EQ(status.Text(1), GetParam().text);
+
+  jobs.throwInWalk = false;
+  jobs.throwInCheck = false;
+  run.CheckStartClick();
+  EXPECT_NE(status.Text(1), GetParam().text) << "the next job runs normally";
+}
+
+INSTANTIATE_TEST_SUITE_P(, RunControlFailureTest,
+                         ::testing::Values(Failure{"Walk", true, false, "walk failed"},
+                                           Failure{"Check", false, true, "check failed"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kestrilo::testing

@@ -1,0 +1,113 @@
+#pragma once
+// Run control over the real engine on a temporary tree, with a window that
+// records what is done to it and an event pump that lets a test act "from the
+// window" while a job runs.
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "check/duplicate_engine.h"
+#include "gated_file_system.h"
+#include "platform/file_system.h"
+#include "run/job_bodies.h"
+#include "run/run_control.h"
+#include "store/signature_table.h"
+#include "support/temp_tree.h"
+#include "toolkit/event_pump.h"
+#include "toolkit/job_settings.h"
+#include "toolkit/memory_grid.h"
+#include "toolkit/memory_status_panels.h"
+#include "toolkit/stop_request.h"
+#include "toolkit/window_state.h"
+
+namespace kestrilo::testing {
+
+// The engine's jobs, with optional faults and a gate after the walk's body.
+class HookedJobBodies final : public JobBodies {
+ public:
+  explicit HookedJobBodies(DuplicateEngine& engine) : engine_(engine) {}
+
+  bool throwInWalk = false;
+  bool throwInCheck = false;
+  Gate* afterWalk = nullptr;
+
+  void GetFiles(const std::string& path) override {
+    if (throwInWalk) throw std::runtime_error("walk failed");
+    engine_.GetFiles(path);
+    if (afterWalk != nullptr) afterWalk->ArriveAndWait();
+  }
+  int TakeOutCheckFiles() override {
+    if (throwInCheck) throw std::runtime_error("check failed");
+    return engine_.TakeOutCheckFiles();
+  }
+  void CheckFiles() override { engine_.CheckFiles(); }
+
+ private:
+  DuplicateEngine& engine_;
+};
+
+// Records every change as "-Control", "+Control" or "caption:TEXT".
+class RecordingWindow final : public WindowState {
+ public:
+  std::vector<std::string> changes;
+  std::string caption = "調査開始";
+
+  void SetControlEnabled(WindowControl control, bool enabled) override {
+    static const char* const names[] = {"File1",      "Show1",    "Help1",       "FileAdd", "FilterText",
+                                        "QuickCheck", "InitInfo", "StringGrid1", "SortFlag"};
+    changes.push_back((enabled ? "+" : "-") + std::string(names[static_cast<int>(control)]));
+  }
+  void SetCheckStartCaption(const std::string& text) override {
+    caption = text;
+    changes.push_back("caption:" + text);
+  }
+  std::string CheckStartCaption() const override { return caption; }
+};
+
+// Sleeps instead of waiting for events; runs `onDispatch` at each call, as an
+// event handler of the window would run inside the wait.
+class ScriptedPump final : public EventPump {
+ public:
+  std::function<void()> onDispatch;
+  int calls = 0;
+
+  void ProcessMessagesFor(std::chrono::milliseconds wait) override {
+    ++calls;
+    if (onDispatch) onDispatch();
+    std::this_thread::sleep_for(wait);
+  }
+};
+
+struct RunFixture {
+  TempTree tree;
+  SignatureTable table;
+  MemoryGrid grid;
+  MemoryStatusPanels status;
+  MemoryJobSettings settings;
+  StopRequest stop;
+  GatedFileSystem fs;
+  DuplicateEngine engine{table, grid, status, settings, stop, fs};
+  HookedJobBodies jobs{engine};
+  RecordingWindow window;
+  ScriptedPump pump;
+  RunControl run{jobs, table, grid, status, settings, stop, window, pump};
+
+  ~RunFixture() { fs.gate.Open(); }
+
+  // Presses the start button (reading "中止") once the gate is reached, then
+  // lets the worker go on.
+  void StopAt(Gate& gate) {
+    pump.onDispatch = [this, &gate, pressed = false]() mutable {
+      if (pressed || !gate.Reached()) return;
+      pressed = true;
+      run.CheckStartClick();
+      gate.Open();
+    };
+  }
+};
+
+}  // namespace kestrilo::testing
