@@ -67,14 +67,18 @@ class SignatureTable {
   };
   class Arena;
   class Index;
+  struct LivePaths;
 
-  Entry* FindOrCreate(std::string_view signature, std::uint32_t bucket, bool& failed);
-  Entry* Find(std::string_view signature, std::uint32_t bucket) const;
+  void CreateEntry(std::string_view signature, std::string_view path);
+  void AppendPath(Entry& entry, std::string_view path);
+  PathNode* MakeNode(std::string_view path);
 
   std::array<Entry*, kBucketCount> heads_{};
   std::array<Entry*, kBucketCount> tails_{};
   std::unique_ptr<Arena> arena_;
   std::unique_ptr<Index> index_;
+  std::vector<std::unique_ptr<LivePaths>> livePaths_;
+  std::size_t pathBytes_ = 0;
   std::int32_t liveCount_ = 0;
   std::size_t entryCount_ = 0;
   Cursor cursor_;
