@@ -1,0 +1,132 @@
+#include "fingerprint/compare_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/faulty_file_system.h"
+#include "support/temp_tree.h"
+
+namespace kestrilo {
+namespace {
+
+using testing::TempTree;
+
+// The comparison reads in blocks of this size; sizes around it matter.
+constexpr std::size_t kBlock = 256 * 1024;
+
+std::size_t OpenDescriptors() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+std::string Content(std::size_t size, unsigned seed) {
+  std::string content(size, '\0');
+  unsigned state = seed * 2654435761u + 7;
+  for (char& c : content) {
+    state = state * 1103515245u + 12345u;
+    c = static_cast<char>(state >> 16);
+  }
+  return content;
+}
+
+std::string LastByteChanged(std::string content) {
+  content.back() = static_cast<char>(content.back() ^ 0x01);
+  return content;
+}
+
+std::string FirstByteChanged(std::string content) {
+  content.front() = static_cast<char>(content.front() ^ 0x80);
+  return content;
+}
+
+struct PairCase {
+  std::string name;
+  std::string first;
+  std::string second;
+  int expected;
+};
+
+class CompareFilesTest : public ::testing::TestWithParam<PairCase> {};
+
+TEST_P(CompareFilesTest, BothOrders) {
+  TempTree tree;
+  const std::string a = tree.Write("a", GetParam().first);
+  const std::string b = tree.Write("b", GetParam().second);
+  const std::size_t descriptors = OpenDescriptors();
+  EXPECT_EQ(CompareFiles(SystemFileSystem(), a, b), GetParam().expected);
+  EXPECT_EQ(CompareFiles(SystemFileSystem(), b, a), GetParam().expected);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+std::vector<PairCase> Cases() {
+  std::vector<PairCase> cases = {
+      {"BothEmpty", "", "", 0},
+      {"EmptyAndOneByte", "", "x", -1},
+      {"OneByteEqual", "x", "x", 0},
+      {"OneByteDiffers", "x", "y", -1},
+  };
+  for (const std::size_t size :
+       {std::size_t{1023}, std::size_t{1024}, std::size_t{3 * 1024}, kBlock - 1, kBlock, kBlock + 1, 3 * kBlock}) {
+    const std::string content = Content(size, static_cast<unsigned>(size));
+    const std::string tag = std::to_string(size);
+    cases.push_back({"Identical" + tag, content, content, 0});
+    cases.push_back({"LastByteDiffers" + tag, content, LastByteChanged(content), -1});
+    cases.push_back({"FirstByteDiffers" + tag, content, FirstByteChanged(content), -1});
+    cases.push_back({"OneByteLonger" + tag, content, content + "\n", -1});
+    cases.push_back({"EmptyAnd" + tag, "", content, -1});
+  }
+  // A prefix that ends exactly where a block of the longer file ends.
+  const std::string twoBlocks = Content(2 * kBlock, 99);
+  cases.push_back({"PrefixOfOneBlock", twoBlocks.substr(0, kBlock), twoBlocks, -1});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, CompareFilesTest, ::testing::ValuesIn(Cases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(CompareFiles, FileEqualsItself) {
+  TempTree tree;
+  const std::string path = tree.WriteSized("f", kBlock + 5, 1);
+  EXPECT_EQ(CompareFiles(SystemFileSystem(), path, path), 0);
+}
+
+TEST(CompareFiles, UnopenableOrMissingFileIsADifferenceAndNothingStaysOpen) {
+  TempTree tree;
+  const std::string content = Content(5000, 5);
+  const std::string a = tree.Write("a", content);
+  const std::string b = tree.Write("b", content);
+  const std::string locked = tree.Write("locked", content);
+  const std::string missing = tree.Path("missing");
+  FaultyFileSystem fs(SystemFileSystem());
+  fs.FailOpen(locked);
+  ASSERT_EQ(CompareFiles(fs, a, b), 0);
+
+  const std::size_t descriptors = OpenDescriptors();
+  EXPECT_EQ(CompareFiles(fs, a, locked), -1);
+  EXPECT_EQ(CompareFiles(fs, locked, a), -1);
+  EXPECT_EQ(CompareFiles(fs, a, missing), -1);
+  EXPECT_EQ(CompareFiles(fs, missing, a), -1);
+  EXPECT_EQ(CompareFiles(fs, locked, locked), -1);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+// A folder opens for reading but every read of it fails: a failed read counts
+// as the end of the file.
+TEST(CompareFiles, FailingReadCountsAsEndOfFile) {
+  TempTree tree;
+  const std::string folder = tree.MakeFolder("dir");
+  const std::string empty = tree.Write("empty", "");
+  const std::string full = tree.Write("full", "data");
+  const std::size_t descriptors = OpenDescriptors();
+  EXPECT_EQ(CompareFiles(SystemFileSystem(), folder, empty), 0);
+  EXPECT_EQ(CompareFiles(SystemFileSystem(), empty, folder), 0);
+  EXPECT_EQ(CompareFiles(SystemFileSystem(), folder, full), -1);
+  EXPECT_EQ(CompareFiles(SystemFileSystem(), full, folder), -1);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+}  // namespace
+}  // namespace kestrilo
