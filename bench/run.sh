@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Kestrilo against its peers, side by side in one run, on a generated tree.
+#
+#   bench/run.sh [--seed N] [--runs N] [--tools LIST] [COUNT]
+#
+# COUNT is the number of files of the tree (default 100000; 20000, 100000 and
+# 1000000 are the usual sizes), --seed picks the tree (default 1), --runs the
+# number of timed runs of each tool (default 5), --tools a comma-separated
+# subset of: kestrilo,jdupes,fdupes,rmlint,fclones,floor,find (default: all).
+#
+# Builds kestrilo-cli and the bench tools (preset release), installs the peers
+# from Debian when they are missing, generates the tree under bench/data/ when
+# it is not there yet, reads it once to warm the page cache, runs every tool
+# once untimed, then the timed runs round by round (one run of each tool per
+# round), and prints a Markdown table of the median wall time, the ratio to
+# kestrilo-cli and the peak resident memory of each tool.
+set -euo pipefail
+
+count=100000
+seed=1
+runs=5
+tools="kestrilo,jdupes,fdupes,rmlint,fclones,floor,find"
+
+usage() { sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --seed) seed="${2:?}"; shift 2 ;;
+    --runs) runs="${2:?}"; shift 2 ;;
+    --tools) tools="${2:?}"; shift 2 ;;
+    -*) usage ;;
+    *) count="$1"; shift ;;
+  esac
+done
+[[ "$count" =~ ^[1-9][0-9]*$ && "$seed" =~ ^[0-9]+$ && "$runs" =~ ^[1-9][0-9]*$ ]] || usage
+wants() { [[ ",$tools," == *",$1,"* ]]; }
+
+source "$(dirname "$0")/common.sh"
+
+targets=(bench_gen_tree bench_floor)
+wants kestrilo && targets+=(kestrilo-cli)
+bench_build_targets "${targets[@]}"
+
+peers=(time)
+for t in jdupes fdupes rmlint; do wants "$t" && peers+=("$t"); done
+bench_install "${peers[@]}"
+notes=()
+if wants fclones && ! command -v fclones >/dev/null; then
+  notes+=("fclones is not packaged in Debian 12 and is not installed here; left out.")
+  tools="${tools//fclones/}"
+fi
+
+tree="$(bench_tree "$count" "$seed")"
+cli="$bench_cli"
+floor="$bench_floor"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# rmlint and fclones may write into the current folder; keep that out of the tree.
+cd "$work"
+
+echo "Warming the page cache ..." >&2
+find "$tree" -type f -print0 | xargs -0 -r cat >/dev/null
+
+# --- the contestants ---------------------------------------------------------
+# name|label|command (eval'd; $tree is the tree). The floor rows report their own
+# timing: the listing that precedes their loop is not part of the floor.
+contestants=()
+wants kestrilo && contestants+=("kestrilo|kestrilo-cli --report /dev/null|\"\$cli\" --report /dev/null \"\$tree\"")
+wants jdupes && contestants+=("jdupes|jdupes -r -q|jdupes -r -q \"\$tree\"")
+wants fdupes && contestants+=("fdupes|fdupes -r -q|fdupes -r -q \"\$tree\"")
+# rmlint takes a virtual disk for a rotating one and then syncs and maps the
+# extents of every file before reading it; on a warm cache that only waits.
+wants rmlint && contestants+=("rmlint|rmlint -T df --without-fiemap|rmlint -T df --without-fiemap -o summary:/dev/null \"\$tree\"")
+wants fclones && contestants+=("fclones|fclones group|fclones group \"\$tree\"")
+wants floor && contestants+=("floor1|floor: stat+open+read 2048+close, 1 thread|\"\$floor\" \"\$tree\" 1")
+wants floor && contestants+=("floor2|floor: stat+open+read 2048+close, 2 threads|\"\$floor\" \"\$tree\" 2")
+wants find && contestants+=("find|find -type f (listing only)|find \"\$tree\" -type f")
+
+# One run: appends "seconds rss_kib" to $work/<name>.runs.
+run_once() {
+  local name="$1" command="$2" start end seconds rss status=0
+  start=$(date +%s%N)
+  /usr/bin/time -f "%M" -o "$work/rss" bash -c "$command" >"$work/out" 2>"$work/err" || status=$?
+  end=$(date +%s%N)
+  if [ "$status" -ne 0 ]; then
+    echo "$name failed with status $status:" >&2
+    tail -n 5 "$work/err" >&2
+    exit 1
+  fi
+  if [[ "$name" == floor* ]]; then
+    seconds=$(awk '{ print $NF }' "$work/out")
+  else
+    seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.4f", ns / 1e9 }')
+  fi
+  rss=$(tail -n 1 "$work/rss")
+  echo "$seconds $rss" >>"$work/$name.runs"
+}
+
+export cli floor tree
+echo "Untimed run of each tool ..." >&2
+for c in "${contestants[@]}"; do
+  IFS='|' read -r name label command <<<"$c"
+  run_once "$name" "$command"
+  rm -f "$work/$name.runs"
+done
+for ((r = 1; r <= runs; r++)); do
+  echo "Round $r of $runs ..." >&2
+  for c in "${contestants[@]}"; do
+    IFS='|' read -r name label command <<<"$c"
+    run_once "$name" "$command"
+  done
+done
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+declare -A med peak
+for c in "${contestants[@]}"; do
+  IFS='|' read -r name label command <<<"$c"
+  med[$name]=$(awk '{ print $1 }' "$work/$name.runs" | median)
+  peak[$name]=$(awk '{ if ($2 > m) m = $2 } END { printf "%.1f", m / 1024 }' "$work/$name.runs")
+done
+
+# --- the table ---------------------------------------------------------------
+files=$(find "$tree" -type f | wc -l)
+mib=$(du -sm "$tree" | awk '{ print $1 }')
+echo
+echo "Tree: $count-$seed ($files files, $mib MiB), warm page cache, $(nproc) cores, median of $runs runs, $(date -u +%Y-%m-%d)"
+echo
+echo "| tool | median s | ratio to kestrilo | peak MiB |"
+echo "|---|---:|---:|---:|"
+base="${med[kestrilo]:-}"
+for c in "${contestants[@]}"; do
+  IFS='|' read -r name label command <<<"$c"
+  ratio="-"
+  [ -n "$base" ] && ratio=$(awk -v a="${med[$name]}" -v b="$base" 'BEGIN { printf "%.2f", a / b }')
+  printf '| %s | %.3f | %s | %s |\n' "$label" "${med[$name]}" "$ratio" "${peak[$name]}"
+done
+echo
+if [ -n "$base" ]; then
+  if [ -n "${med[jdupes]:-}" ]; then
+    awk -v k="$base" -v j="${med[jdupes]}" -v km="${peak[kestrilo]}" -v jm="${peak[jdupes]}" 'BEGIN {
+      printf "kestrilo-cli / jdupes: time %.2f (goal at most 0.50), peak memory %.2f\n", k / j, km / jm }'
+  fi
+  if [ -n "${med[floor2]:-}" ]; then
+    awk -v k="$base" -v f="${med[floor2]}" 'BEGIN {
+      printf "kestrilo-cli / two-thread floor: %.2f (goal at most 1.50)\n", k / f }'
+  fi
+fi
+for n in "${notes[@]}"; do echo "$n"; done
