@@ -3,6 +3,7 @@
 // test can act "from the window" at exactly that moment of a job.
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -37,14 +38,20 @@ class Gate {
   bool open_ = false;
 };
 
-// The real file system; listing the folder `gated`, or testing whether the
-// file `gatedExists` exists, waits at the gate (once). Every listed folder is
-// recorded.
+// The real file system, recording every folder it lists. A hold makes the
+// worker wait at its gate the first time it lists the given folder or asks
+// whether the given file exists.
 class GatedFileSystem final : public FileSystem {
  public:
-  Gate gate;
-  std::string gated;
-  std::string gatedExists;
+  ~GatedFileSystem() override { OpenAll(); }
+
+  Gate& HoldAtListing(const std::string& folder) { return Arm(Held::Listing, folder); }
+  Gate& HoldAtExists(const std::string& path) { return Arm(Held::Exists, path); }
+  // Lets every held worker go on (a failed test must not leave one waiting).
+  void OpenAll() {
+    std::lock_guard lock(mutex_);
+    for (Held& hold : holds_) hold.gate.Open();
+  }
 
   std::vector<std::string> Listed() const {
     std::lock_guard lock(mutex_);
@@ -54,13 +61,13 @@ class GatedFileSystem final : public FileSystem {
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override {
     std::string bare = folder;
     while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
-    bool wait = false;
+    Gate* gate = nullptr;
     {
       std::lock_guard lock(mutex_);
       listed_.push_back(bare);
-      wait = TakeGate(gated, bare);
+      gate = Take(Held::Listing, bare);
     }
-    if (wait) gate.ArriveAndWait();
+    if (gate != nullptr) gate->ArriveAndWait();
     return inner_.ListFolder(folder, out);
   }
   std::optional<FileFacts> Examine(const std::string& path, bool followLink) override {
@@ -68,28 +75,46 @@ class GatedFileSystem final : public FileSystem {
   }
   FileHandle OpenRead(const std::string& path) override { return inner_.OpenRead(path); }
   bool Exists(const std::string& path) override {
-    bool wait = false;
+    Gate* gate = nullptr;
     {
       std::lock_guard lock(mutex_);
-      wait = TakeGate(gatedExists, path);
+      gate = Take(Held::Exists, path);
     }
-    if (wait) gate.ArriveAndWait();
+    if (gate != nullptr) gate->ArriveAndWait();
     return inner_.Exists(path);
   }
   bool Unlink(const std::string& path) override { return inner_.Unlink(path); }
   std::optional<MountInfo> MountOf(const std::string& path) override { return inner_.MountOf(path); }
 
  private:
-  bool TakeGate(const std::string& target, const std::string& path) {
-    if (target.empty() || path != target || gateUsed_) return false;
-    gateUsed_ = true;
-    return true;
+  struct Held {
+    enum Kind { Listing, Exists } kind = Listing;
+    std::string path;
+    bool used = false;
+    Gate gate;
+  };
+
+  Gate& Arm(Held::Kind kind, const std::string& path) {
+    std::lock_guard lock(mutex_);
+    Held& held = holds_.emplace_back();
+    held.kind = kind;
+    held.path = path;
+    return held.gate;
+  }
+  Gate* Take(Held::Kind kind, const std::string& path) {
+    for (Held& hold : holds_) {
+      if (hold.kind == kind && hold.path == path && !hold.used) {
+        hold.used = true;
+        return &hold.gate;
+      }
+    }
+    return nullptr;
   }
 
   FileSystem& inner_ = SystemFileSystem();
   mutable std::mutex mutex_;
   std::vector<std::string> listed_;
-  bool gateUsed_ = false;
+  std::deque<Held> holds_;
 };
 
 }  // namespace kestrilo::testing

@@ -61,8 +61,7 @@ TEST_F(RunControlTest, WalkThatEndsNormallyShowsTheCountAndEmptiesTheMessage) {
 TEST_F(RunControlTest, StopDuringAWalkKeepsWhatWasStoredAndSaysHowMuch) {
   WriteThree("top");
   WriteThree("top/deeper");
-  fs.gated = tree.Path("top/deeper");
-  StopAt(fs.gate);
+  StopAt(fs.HoldAtListing(tree.Path("top/deeper")));
 
   run.AddPaths({tree.Path("top")});
 
@@ -146,8 +145,7 @@ TEST_F(RunControlTest, StopDuringTheFirstOfThreeItemsEndsTheOthersAtOnce) {
   WriteThree("a/inner");
   WriteThree("b");
   WriteThree("c");
-  fs.gated = tree.Path("a/inner");
-  StopAt(fs.gate);
+  StopAt(fs.HoldAtListing(tree.Path("a/inner")));
 
   run.AddPaths({tree.Path("a"), tree.Path("b"), tree.Path("c")});
 
@@ -164,8 +162,7 @@ TEST_F(RunControlTest, QuickCheckAfterAStoppedWalkStillRunsTheCheck) {
   WriteThree("one");
   WriteThree("one/inner");
   settings.quickCheck = true;
-  fs.gated = tree.Path("one/inner");
-  StopAt(fs.gate);
+  StopAt(fs.HoldAtListing(tree.Path("one/inner")));
 
   run.AddPaths({tree.Path("one")});
 
@@ -202,12 +199,12 @@ TEST_F(RunControlTest, CloseRequestStopsTheBatchAndStartsNothingMore) {
   WriteThree("a/inner");
   WriteThree("b");
   settings.quickCheck = true;
-  fs.gated = tree.Path("a/inner");
-  pump.onDispatch = [this, done = false]() mutable {
-    if (done || !fs.gate.Reached()) return;
+  Gate& gate = fs.HoldAtListing(tree.Path("a/inner"));
+  pump.onDispatch = [this, &gate, done = false]() mutable {
+    if (done || !gate.Reached()) return;
     done = true;
     run.RequestClose();
-    fs.gate.Open();
+    gate.Open();
   };
 
   run.AddPaths({tree.Path("a"), tree.Path("b")});
@@ -223,8 +220,7 @@ TEST_F(RunControlTest, CloseRequestStopsTheBatchAndStartsNothingMore) {
 TEST_F(RunControlTest, StopDuringACheckEndsItWithTheStopText) {
   WriteThree("one");
   run.AddPaths({tree.Path("one")});
-  fs.gatedExists = tree.Path("one/a.txt");
-  StopAt(fs.gate);
+  StopAt(fs.HoldAtExists(tree.Path("one/a.txt")));
   status.ClearHistory();
 
   run.CheckStartClick();

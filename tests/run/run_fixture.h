@@ -96,7 +96,7 @@ struct RunFixture {
   ScriptedPump pump;
   RunControl run{jobs, table, grid, status, settings, stop, window, pump};
 
-  ~RunFixture() { fs.gate.Open(); }
+  ~RunFixture() { fs.OpenAll(); }
 
   // Presses the start button (reading "中止") once the gate is reached, then
   // lets the worker go on.

@@ -1,0 +1,389 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontDialog>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <utility>
+
+#include "ui/grid_cell_delegate.h"
+#include "ui/grid_header_view.h"
+#include "ui/window_font.h"
+
+namespace kestrilo {
+
+namespace {
+
+constexpr int kWindowWidth = 576;
+constexpr int kWindowHeight = 357;
+// Refreshing more often than this only costs the job time.
+constexpr qint64 kRefreshIntervalMs = 30;
+
+struct Column {
+  int width;
+  const char* header;
+};
+constexpr Column kColumns[kGridColumns] = {{30, ""}, {110, "ファイル名"}, {70, "サイズ"}, {330, "パス"}};
+
+std::optional<QFont> AskFont(const QFont& current, QWidget* owner) {
+  bool chosen = false;
+  const QFont font = QFontDialog::getFont(&chosen, current, owner);
+  if (!chosen) return std::nullopt;
+  return font;
+}
+
+bool HasLocalFiles(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return false;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
+    : dialogs_(dialogs),
+      fileSystem_(fileSystem),
+      chooseFont_(chooseFont ? std::move(chooseFont) : FontChooser(AskFont)),
+      engine_(table_, grid_, status_, settings_, stop_, fileSystem_),
+      jobs_(engine_),
+      pump_([this] { RefreshFromJob(); }),
+      run_(jobs_, table_, grid_, status_, settings_, stop_, *this, pump_),
+      deletion_(grid_, status_, dialogs_, fileSystem_, engine_) {
+  setWindowTitle(QStringLiteral("Kestrilo"));
+  setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
+  setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  setFont(WindowFont());
+  fontDialogFont_ = font();
+
+  BuildCommandBar();
+  BuildGrid();
+  BuildStatusBar();
+  BuildMenus();
+
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(Panel1);
+  layout->addWidget(StringGrid1, 1);
+  setCentralWidget(client);
+
+  resize(kWindowWidth, kWindowHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->geometry().center() - QPoint(kWindowWidth / 2, kWindowHeight / 2));
+  }
+
+  aboutBox_ = std::make_unique<TAboutBox>(*this);
+  AboutBox = aboutBox_.get();
+
+  // Sees the Delete key before the focused control does.
+  qApp->installEventFilter(this);
+  sinceRefresh_.start();
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  qApp->removeEventFilter(this);
+  // The grid's view and model read the cell store, which goes before the
+  // window's widgets do.
+  delete takeCentralWidget();
+  delete model_;
+}
+
+void TForm1::BuildCommandBar() {
+  Panel1 = new QWidget;
+  Panel1->setFixedHeight(41);
+
+  FileAdd = new QPushButton(QStringLiteral("フォルダを追加"), Panel1);
+  FileAdd->setGeometry(8, 8, 97, 25);
+  FilterText = new QLineEdit(QStringLiteral("*.*"), Panel1);
+  FilterText->setGeometry(112, 10, 41, 20);
+  CheckStart = new QPushButton(QStringLiteral("調査開始"), Panel1);
+  CheckStart->setGeometry(160, 8, 75, 25);
+  QuickCheck = new QCheckBox(QStringLiteral("追加後すぐ調査"), Panel1);
+  QuickCheck->setGeometry(240, 12, 121, 17);
+  QuickCheck->setChecked(false);
+  SortFlag = new QCheckBox(QStringLiteral("サイズでソート"), Panel1);
+  SortFlag->setGeometry(368, 12, 113, 17);
+  SortFlag->setChecked(true);
+  InitInfo = new QPushButton(QStringLiteral("情報初期化"), Panel1);
+  InitInfo->setGeometry(488, 8, 75, 25);
+
+  QWidget::setTabOrder(CheckStart, FileAdd);
+  QWidget::setTabOrder(FileAdd, InitInfo);
+  QWidget::setTabOrder(InitInfo, FilterText);
+  QWidget::setTabOrder(FilterText, QuickCheck);
+  QWidget::setTabOrder(QuickCheck, SortFlag);
+
+  connect(FileAdd, &QPushButton::clicked, this, [this] { FileAddClick(); });
+  connect(CheckStart, &QPushButton::clicked, this, [this] { CheckStartClick(); });
+  connect(InitInfo, &QPushButton::clicked, this, [this] { InitInfoClick(); });
+
+  // The jobs read these settings on the worker; the controls are disabled
+  // while a job runs, so they only change while no worker exists.
+  settings_.filterText = FilterText->text().toStdString();
+  settings_.quickCheck = QuickCheck->isChecked();
+  settings_.sortFlag = SortFlag->isChecked();
+  connect(FilterText, &QLineEdit::textChanged, this,
+          [this](const QString& text) { settings_.filterText = text.toStdString(); });
+  connect(QuickCheck, &QCheckBox::toggled, this, [this](bool checked) { settings_.quickCheck = checked; });
+  connect(SortFlag, &QCheckBox::toggled, this, [this](bool checked) { settings_.sortFlag = checked; });
+}
+
+void TForm1::BuildGrid() {
+  StringGrid1 = new QTableView;
+  model_ = new GridModel(grid_, this);
+  StringGrid1->setHorizontalHeader(new GridHeaderView(StringGrid1));
+  StringGrid1->setModel(model_);
+  StringGrid1->setItemDelegate(new GridCellDelegate(StringGrid1));
+
+  QHeaderView* rows = StringGrid1->verticalHeader();
+  rows->hide();
+  rows->setMinimumSectionSize(1);
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(kRowHeight);
+  StringGrid1->horizontalHeader()->setFixedHeight(kRowHeight + 1);
+
+  StringGrid1->setShowGrid(false);
+  StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  StringGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  StringGrid1->setTabKeyNavigation(false);
+  StringGrid1->setWordWrap(false);
+  StringGrid1->setCornerButtonEnabled(false);
+  StringGrid1->setDragDropMode(QAbstractItemView::NoDragDrop);
+
+  connect(StringGrid1, &QTableView::clicked, this, [this] { StringGrid1Click(); });
+  connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) grid_.SetRow(GridModel::GridRow(current.row()));
+          });
+  StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(StringGrid1, &QTableView::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu1->popup(StringGrid1->viewport()->mapToGlobal(at)); });
+}
+
+void TForm1::BuildStatusBar() {
+  StatusBar1 = statusBar();
+  StatusBar1->setFixedHeight(19);
+  StatusPanel0 = new QLabel;
+  StatusPanel0->setFixedWidth(150);
+  StatusPanel1 = new QLabel;
+  StatusPanel1->setMinimumWidth(100);
+  // A long message is cut at the window's edge instead of widening the window.
+  StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  StatusBar1->addWidget(StatusPanel0);
+  StatusBar1->addWidget(StatusPanel1, 1);
+  status_.Attach(StatusPanel0, StatusPanel1);
+}
+
+void TForm1::BuildMenus() {
+  const auto item = [this](QMenu* menu, const char* caption, void (TForm1::*handler)()) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return action;
+  };
+
+  MainMenu1 = menuBar();
+  File1 = MainMenu1->addMenu(QStringLiteral("ファイル(&F)"));
+  A1 = item(File1, "フォルダを追加(&O)...", &TForm1::A1Click);
+  F1 = item(File1, "ファイルを追加(&F)...", &TForm1::F1Click);
+  N1 = File1->addSeparator();
+  SaveAs1 = item(File1, "名前を付けて保存(&A)...", &TForm1::SaveAs1Click);
+  N2 = File1->addSeparator();
+  Z1 = item(File1, "情報初期化(&N)...", &TForm1::Z1Click);
+  N3 = File1->addSeparator();
+  Exit1 = item(File1, "終了(&X)", &TForm1::Exit1Click);
+
+  Show1 = MainMenu1->addMenu(QStringLiteral("表示(&V)"));
+  bTopWindow = item(Show1, "最前面表示(&H)", &TForm1::bTopWindowClick);
+  bTopWindow->setCheckable(true);
+  bTopWindow->setChecked(true);
+  N5 = Show1->addSeparator();
+  Font1 = item(Show1, "フォント(&F)...", &TForm1::Font1Click);
+
+  Help1 = MainMenu1->addMenu(QStringLiteral("ヘルプ(&H)"));
+  About1 = item(Help1, "バージョン情報(&A)...", &TForm1::About1Click);
+
+  PopupMenu1 = new QMenu(this);
+  C1 = item(PopupMenu1, "ファイル名をコピー(&C)", &TForm1::C1Click);
+  N6 = PopupMenu1->addSeparator();
+  Delete1 = item(PopupMenu1, "１ファイル削除(&D)", &TForm1::Delete1Click);
+  N4 = item(PopupMenu1, "同一パス配下の重複ファイルを全て削除(&P)", &TForm1::N4Click);
+  A2 = item(PopupMenu1, "同一ドライブの重複ファイルを全て削除(&A)", &TForm1::A2Click);
+
+  // Menus open as windows of their own, which do not take the window's font.
+  for (QMenu* menu : {File1, Show1, Help1, PopupMenu1}) menu->setFont(font());
+}
+
+void TForm1::FormCreate() {
+  grid_.SetRowCount(2);
+  for (int column = 0; column < kGridColumns; ++column) {
+    StringGrid1->setColumnWidth(column, kColumns[column].width);
+    grid_.SetCell(column, 0, kColumns[column].header);
+  }
+  for (int column = 0; column < kGridColumns; ++column) grid_.SetCell(column, 1, "");
+  grid_.SetRow(1);
+  table_.ClearHash();
+  engine_.ForgetVerifiedFacts();
+  model_->Reset();
+  FollowGridRow();
+}
+
+void TForm1::FormShow() { setAcceptDrops(true); }
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // The worker uses the grid and the table: the window closes only after the
+  // command that runs it has ended.
+  if (run_.IsRunning()) {
+    run_.RequestClose();
+    event->ignore();
+    return;
+  }
+  aboutBox_->hide();
+  QMainWindow::closeEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!run_.IsRunning() && HasLocalFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  if (run_.IsRunning() || !HasLocalFiles(event->mimeData())) {
+    event->ignore();
+    return;
+  }
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  }
+  event->acceptProposedAction();
+  // The drop completes for the program it came from before the walks start.
+  QMetaObject::invokeMethod(this, [this, paths] { WMDropFiles(paths); }, Qt::QueuedConnection);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    const auto* widget = static_cast<QWidget*>(watched);
+    const QWidget* focus = QApplication::focusWidget();
+    // A key travels up from the focused control; only its first stop counts.
+    if (widget->window() == this && (widget == focus || (focus == nullptr && widget == this))) {
+      FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormKeyDown(int key) {
+  if (key == Qt::Key_Delete && !run_.IsRunning()) Delete1Click();
+}
+
+void TForm1::SetControlEnabled(WindowControl control, bool enabled) {
+  switch (control) {
+    case WindowControl::File1:
+      File1->menuAction()->setEnabled(enabled);
+      break;
+    case WindowControl::Show1:
+      Show1->menuAction()->setEnabled(enabled);
+      break;
+    case WindowControl::Help1:
+      Help1->menuAction()->setEnabled(enabled);
+      break;
+    case WindowControl::FileAdd:
+      FileAdd->setEnabled(enabled);
+      break;
+    case WindowControl::FilterText:
+      FilterText->setEnabled(enabled);
+      break;
+    case WindowControl::QuickCheck:
+      QuickCheck->setEnabled(enabled);
+      break;
+    case WindowControl::InitInfo:
+      InitInfo->setEnabled(enabled);
+      break;
+    case WindowControl::StringGrid1:
+      StringGrid1->setEnabled(enabled);
+      break;
+    case WindowControl::SortFlag:
+      SortFlag->setEnabled(enabled);
+      break;
+  }
+}
+
+void TForm1::SetCheckStartCaption(const std::string& caption) { CheckStart->setText(QString::fromStdString(caption)); }
+
+std::string TForm1::CheckStartCaption() const { return CheckStart->text().toStdString(); }
+
+void TForm1::RefreshFromJob() {
+  if (!sinceRefresh_.hasExpired(kRefreshIntervalMs)) return;
+  sinceRefresh_.restart();
+  status_.Flush();
+  model_->Refresh();
+  FollowGridRow();
+}
+
+void TForm1::FinishCommand() {
+  status_.Flush();
+  model_->Refresh();
+  FollowGridRow();
+  if (run_.CloseRequested() && !run_.IsRunning()) {
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+  }
+}
+
+void TForm1::FollowGridRow() {
+  const int row = GridModel::ViewRow(grid_.Row());
+  if (row < 0 || row >= model_->rowCount()) return;
+  const QModelIndex current = StringGrid1->currentIndex();
+  if (current.isValid() && current.row() == row) return;
+  StringGrid1->setCurrentIndex(model_->index(row, current.isValid() ? current.column() : 0));
+}
+
+void TForm1::CheckStartClick() {
+  run_.CheckStartClick();
+  FinishCommand();
+}
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::About1Click() {
+  status_.SetPanelText(1, "");
+  setEnabled(false);
+  AboutBox->show();
+}
+
+void TForm1::StringGrid1Click() { status_.SetPanelText(1, ""); }
+
+void TForm1::Delete1Click() {
+  deletion_.Delete1Click();
+  FinishCommand();
+}
+
+void TForm1::N4Click() {
+  deletion_.N4Click();
+  FinishCommand();
+}
+
+void TForm1::A2Click() {
+  deletion_.A2Click();
+  FinishCommand();
+}
+
+}  // namespace kestrilo

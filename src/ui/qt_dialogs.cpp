@@ -1,0 +1,44 @@
+#include "ui/qt_dialogs.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace kestrilo {
+
+namespace {
+
+QString Decode(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+std::optional<std::string> Encode(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+bool QtDialogs::AskOkCancel(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, owner_);
+  box.setDefaultButton(QMessageBox::Ok);
+  return box.exec() == QMessageBox::Ok;
+}
+
+std::optional<std::string> QtDialogs::ChooseFolder(const std::string& prompt) {
+  const QString folder = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(prompt), lastFolder_);
+  if (!folder.isEmpty()) lastFolder_ = folder;
+  return Encode(folder);
+}
+
+std::optional<std::string> QtDialogs::ChooseOpenFile() { return Encode(QFileDialog::getOpenFileName(owner_)); }
+
+std::optional<std::string> QtDialogs::ChooseSaveFile(const std::string& proposed) {
+  return Encode(QFileDialog::getSaveFileName(owner_, QString(), Decode(proposed), QString(), nullptr,
+                                             QFileDialog::DontConfirmOverwrite));
+}
+
+void QtDialogs::SetClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(Decode(text)); }
+
+}  // namespace kestrilo

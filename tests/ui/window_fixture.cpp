@@ -1,0 +1,86 @@
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+namespace kestrilo::testing {
+
+WindowFixture::WindowFixture()
+    : form(dialogs, fs, [this](const QFont& current, QWidget*) {
+        fontsOffered.push_back(current);
+        std::optional<QFont> answer;
+        if (!fontAnswers.empty()) {
+          answer = fontAnswers.front();
+          fontAnswers.pop_front();
+        }
+        return answer;
+      }) {
+  form.show();
+  exposed = QTest::qWaitForWindowExposed(&form);
+}
+
+WindowFixture::~WindowFixture() { fs.OpenAll(); }
+
+QString WindowFixture::Panel(int panel) const {
+  return (panel == 0 ? form.StatusPanel0 : form.StatusPanel1)->text();
+}
+
+QString WindowFixture::Cell(int column, int viewRow) const {
+  const QAbstractItemModel* model = form.StringGrid1->model();
+  return model->data(model->index(viewRow, column)).toString();
+}
+
+int WindowFixture::ViewRows() const { return form.StringGrid1->model()->rowCount(); }
+
+std::string WindowFixture::WriteThree(const std::string& folder) {
+  tree.Write(folder + "/a.txt", "same content");
+  tree.Write(folder + "/b.txt", "same content");
+  tree.Write(folder + "/c.txt", "other content!");
+  return tree.Path(folder);
+}
+
+void WindowFixture::AddFolder(const std::string& folder) {
+  dialogs.folders.push_back(folder);
+  QTest::mouseClick(form.FileAdd, Qt::LeftButton);
+}
+
+bool WindowFixture::Drop(const std::vector<std::string>& paths) {
+  QList<QUrl> urls;
+  for (const std::string& path : paths) urls.push_back(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+  QMimeData data;
+  data.setUrls(urls);
+  const QPoint at = form.StringGrid1->geometry().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&form, &enter);
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&form, &drop);
+  QApplication::sendPostedEvents(&form, QEvent::MetaCall);
+  return enter.isAccepted();
+}
+
+std::vector<bool> WindowFixture::RunningStateControls() const {
+  return {form.File1->menuAction()->isEnabled(), form.Show1->menuAction()->isEnabled(),
+          form.Help1->menuAction()->isEnabled(), form.FileAdd->isEnabled(),
+          form.FilterText->isEnabled(),          form.QuickCheck->isEnabled(),
+          form.InitInfo->isEnabled(),            form.StringGrid1->isEnabled(),
+          form.SortFlag->isEnabled()};
+}
+
+AtGate::AtGate(Gate& gate, std::function<void()> action) {
+  timer_.setInterval(1);
+  QObject::connect(&timer_, &QTimer::timeout, [this, &gate, action = std::move(action)] {
+    if (!gate.Reached()) return;
+    timer_.stop();
+    action();
+    done_ = true;
+    gate.Open();
+  });
+  timer_.start();
+}
+
+}  // namespace kestrilo::testing
