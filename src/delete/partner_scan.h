@@ -1,0 +1,21 @@
+#pragma once
+// Where a row's partners stand: the nearest rows above and below it that carry
+// a group number. Rows with an empty group number (deleted rows, rows of no
+// confirmed group) are passed over; the look stops at the first numbered row,
+// whatever group it holds.
+
+#include <optional>
+#include <vector>
+
+#include "toolkit/grid.h"
+
+namespace kestrilo {
+
+std::optional<int> NumberedRowAbove(const Grid& grid, int row);
+std::optional<int> NumberedRowBelow(const Grid& grid, int row);
+
+// The nearest numbered rows above and below `row` that are of its group, the
+// one above first; empty when neither is, or when `row` has no group number.
+std::vector<int> PartnersOf(const Grid& grid, int row);
+
+}  // namespace kestrilo

@@ -1,0 +1,40 @@
+#pragma once
+// Removal of one row's file that never costs its group the content: the file
+// goes only when a partner row of its group still names another regular file
+// with the same bytes. The grid's texts say which rows were found identical;
+// the disk may have changed since (a partner deleted, rewritten, or replaced
+// by a link to this very file), so the partner is checked right before the
+// file is unlinked.
+
+#include <span>
+#include <string>
+
+#include "check/duplicate_engine.h"
+#include "platform/file_system.h"
+#include "toolkit/grid.h"
+
+namespace kestrilo {
+
+class VerifiedRemoval {
+ public:
+  VerifiedRemoval(Grid& grid, FileSystem& fs, const DuplicateEngine& engine);
+
+  // Unlinks the file of data row `row` when it is a regular file (not a link,
+  // not a folder) and one of `partners` (rows of its group, in order of
+  // preference) holds its content; then empties the row's group number and
+  // file name cells. False, with the row and the file left alone, otherwise.
+  bool Remove(int row, std::span<const int> partners);
+
+ private:
+  // Whether the file of `partner` is still a copy of `file` (the facts and
+  // path of the row to remove): a regular file, not the same file, same bytes.
+  bool HoldsContentOf(int partner, int row, const FileFacts& file, const std::string& path);
+  // Whether the file of `row` is exactly as the verification pass read it.
+  bool UnchangedSinceVerified(int row, const FileFacts& now) const;
+
+  Grid& grid_;
+  FileSystem& fs_;
+  const DuplicateEngine& engine_;
+};
+
+}  // namespace kestrilo

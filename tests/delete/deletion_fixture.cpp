@@ -1,0 +1,106 @@
+#include "delete/deletion_fixture.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <utility>
+
+#include "platform/path_text.h"
+
+namespace kestrilo::testing {
+
+void MountFakingFileSystem::FakeMount(std::string mountPoint, std::uint64_t device, bool network) {
+  mounts_.push_back(MountInfo{device, std::move(mountPoint), network});
+}
+
+namespace {
+
+// Where `path` lies once the links on its way (and, when `followLink`, the
+// path itself) are followed; the path itself when that cannot be told.
+std::string Located(const std::string& path, bool followLink) {
+  std::error_code error;
+  if (followLink) {
+    const auto real = std::filesystem::canonical(path, error);
+    return error ? path : real.string();
+  }
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos || slash == 0) return path;
+  const auto folder = std::filesystem::canonical(path.substr(0, slash), error);
+  return error ? path : folder.string() + path.substr(slash);
+}
+
+}  // namespace
+
+const FileSystem::MountInfo* MountFakingFileSystem::FakedMountOf(const std::string& path, bool followLink) const {
+  const std::string located = Located(path, followLink);
+  for (const auto& mount : mounts_) {
+    if (located == mount.mountPoint || located.starts_with(mount.mountPoint + "/")) return &mount;
+  }
+  return nullptr;
+}
+
+bool MountFakingFileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
+  return inner_.ListFolder(folder, out);
+}
+
+std::optional<FileFacts> MountFakingFileSystem::Examine(const std::string& path, bool followLink) {
+  auto facts = inner_.Examine(path, followLink);
+  if (const auto* mount = FakedMountOf(path, followLink); facts && mount) facts->id.device = mount->device;
+  return facts;
+}
+
+FileHandle MountFakingFileSystem::OpenRead(const std::string& path) { return inner_.OpenRead(path); }
+
+bool MountFakingFileSystem::Exists(const std::string& path) { return inner_.Exists(path); }
+
+bool MountFakingFileSystem::Unlink(const std::string& path) { return inner_.Unlink(path); }
+
+std::optional<FileSystem::MountInfo> MountFakingFileSystem::MountOf(const std::string& path) {
+  if (const auto* mount = FakedMountOf(path, true)) return *mount;
+  return inner_.MountOf(path);
+}
+
+void DeletionWorld::RunCheck() {
+  engine.SetReaderThreads(1);
+  engine.GetFiles(tree.Root());
+  if (engine.TakeOutCheckFiles() != 0) engine.CheckFiles();
+}
+
+void DeletionWorld::LayOut(const std::vector<RowSpec>& rows) {
+  grid.SetRowCount(static_cast<int>(rows.size()) + 2);
+  int row = 1;
+  for (const auto& spec : rows) {
+    const std::string relative = spec.folder.empty() ? spec.name : spec.folder + "/" + spec.name;
+    tree.Write(relative, spec.content);
+    grid.SetRows(row++, {spec.group, spec.name, std::to_string(spec.content.size()), FolderCell(spec.folder)});
+  }
+  grid.SetRows(row, {});
+  grid.SetRow(1);
+}
+
+std::string DeletionWorld::FolderCell(const std::string& folder) const {
+  return folder.empty() ? tree.Root() : tree.Path(folder);
+}
+
+std::string DeletionWorld::FullPath(int row) const { return JoinFolderAndName(grid.Cell(3, row), grid.Cell(1, row)); }
+
+int DeletionWorld::RowOf(const std::string& relative) const {
+  const std::string path = tree.Path(relative);
+  for (int row = 1; row < grid.RowCount() - 1; ++row) {
+    if (FullPath(row) == path) return row;
+  }
+  return -1;
+}
+
+std::vector<std::string> DeletionWorld::Groups() const {
+  std::vector<std::string> groups;
+  for (int row = 1; row < grid.RowCount() - 1; ++row) groups.push_back(grid.Cell(0, row));
+  return groups;
+}
+
+bool DeletionWorld::IsFile(const std::string& relative) const {
+  struct stat info {};
+  return ::lstat(tree.Path(relative).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace kestrilo::testing
