@@ -13,7 +13,8 @@
 # it is not there yet, reads it once to warm the page cache, runs every tool
 # once untimed, then the timed runs round by round (one run of each tool per
 # round), and prints a Markdown table of the median wall time, the ratio to
-# kestrilo-cli and the peak resident memory of each tool.
+# kestrilo-cli, the peak resident memory and the median CPU time (user +
+# system; for the floor rows it includes the untimed listing) of each tool.
 set -euo pipefail
 
 count=100000
@@ -76,11 +77,11 @@ wants floor && contestants+=("floor1|floor: stat+open+read 2048+close, 1 thread|
 wants floor && contestants+=("floor2|floor: stat+open+read 2048+close, 2 threads|\"\$floor\" \"\$tree\" 2")
 wants find && contestants+=("find|find -type f (listing only)|find \"\$tree\" -type f")
 
-# One run: appends "seconds rss_kib" to $work/<name>.runs.
+# One run: appends "seconds rss_kib cpu_seconds" to $work/<name>.runs.
 run_once() {
-  local name="$1" command="$2" start end seconds rss status=0
+  local name="$1" command="$2" start end seconds usage status=0
   start=$(date +%s%N)
-  /usr/bin/time -f "%M" -o "$work/rss" bash -c "$command" >"$work/out" 2>"$work/err" || status=$?
+  /usr/bin/time -f "%M %U %S" -o "$work/usage" bash -c "$command" >"$work/out" 2>"$work/err" || status=$?
   end=$(date +%s%N)
   if [ "$status" -ne 0 ]; then
     echo "$name failed with status $status:" >&2
@@ -92,11 +93,12 @@ run_once() {
   else
     seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.4f", ns / 1e9 }')
   fi
-  rss=$(tail -n 1 "$work/rss")
-  echo "$seconds $rss" >>"$work/$name.runs"
+  usage=$(tail -n 1 "$work/usage" | awk '{ printf "%s %.2f", $1, $2 + $3 }')
+  echo "$seconds $usage" >>"$work/$name.runs"
 }
 
 export cli floor tree
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "Untimed run of each tool ..." >&2
 for c in "${contestants[@]}"; do
   IFS='|' read -r name label command <<<"$c"
@@ -112,27 +114,29 @@ for ((r = 1; r <= runs; r++)); do
 done
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-declare -A med peak
+declare -A med peak cpu
 for c in "${contestants[@]}"; do
   IFS='|' read -r name label command <<<"$c"
   med[$name]=$(awk '{ print $1 }' "$work/$name.runs" | median)
   peak[$name]=$(awk '{ if ($2 > m) m = $2 } END { printf "%.1f", m / 1024 }' "$work/$name.runs")
+  cpu[$name]=$(awk '{ print $3 }' "$work/$name.runs" | median)
 done
 
 # --- the table ---------------------------------------------------------------
 files=$(find "$tree" -type f | wc -l)
-mib=$(du -sm "$tree" | awk '{ print $1 }')
+bytes=$(find "$tree" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f", s / 1048576 }')
 echo
-echo "Tree: $count-$seed ($files files, $mib MiB), warm page cache, $(nproc) cores, median of $runs runs, $(date -u +%Y-%m-%d)"
+echo "Tree: $count-$seed ($files files, $bytes MiB), warm page cache, $(nproc) cores, median of $runs runs, $(date -u +%Y-%m-%d)," \
+  "load average $load_before before and $(cut -d' ' -f1 /proc/loadavg) after the runs"
 echo
-echo "| tool | median s | ratio to kestrilo | peak MiB |"
-echo "|---|---:|---:|---:|"
+echo "| tool | median s | ratio to kestrilo | peak MiB | median CPU s |"
+echo "|---|---:|---:|---:|---:|"
 base="${med[kestrilo]:-}"
 for c in "${contestants[@]}"; do
   IFS='|' read -r name label command <<<"$c"
   ratio="-"
   [ -n "$base" ] && ratio=$(awk -v a="${med[$name]}" -v b="$base" 'BEGIN { printf "%.2f", a / b }')
-  printf '| %s | %.3f | %s | %s |\n' "$label" "${med[$name]}" "$ratio" "${peak[$name]}"
+  printf '| %s | %.3f | %s | %s | %s |\n' "$label" "${med[$name]}" "$ratio" "${peak[$name]}" "${cpu[$name]}"
 done
 echo
 if [ -n "$base" ]; then
