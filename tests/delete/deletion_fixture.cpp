@@ -66,13 +66,13 @@ void DeletionWorld::RunCheck() {
   if (engine.TakeOutCheckFiles() != 0) engine.CheckFiles();
 }
 
-void DeletionWorld::LayOut(const std::vector<RowSpec>& rows) {
+void DeletionWorld::LayOut(const std::vector<HandRow>& rows) {
   grid.SetRowCount(static_cast<int>(rows.size()) + 2);
   int row = 1;
-  for (const auto& spec : rows) {
-    const std::string relative = spec.folder.empty() ? spec.name : spec.folder + "/" + spec.name;
-    tree.Write(relative, spec.content);
-    grid.SetRows(row++, {spec.group, spec.name, std::to_string(spec.content.size()), FolderCell(spec.folder)});
+  for (const auto& entry : rows) {
+    const std::string relative = entry.folder.empty() ? entry.name : entry.folder + "/" + entry.name;
+    tree.Write(relative, entry.content);
+    grid.SetRows(row++, {entry.group, entry.name, std::to_string(entry.content.size()), FolderCell(entry.folder)});
   }
   grid.SetRows(row, {});
   grid.SetRow(1);

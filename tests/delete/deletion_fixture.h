@@ -51,7 +51,7 @@ class MountFakingFileSystem final : public FileSystem {
 
 // One hand-made grid row: group number, folder relative to the tree's root
 // ("" for the root itself), file name, and the content written to the file.
-struct RowSpec {
+struct HandRow {
   std::string group;
   std::string folder;
   std::string name;
@@ -65,7 +65,7 @@ struct DeletionWorld {
   // Writes the files and lays the rows out by hand, as if a duplicate check
   // had numbered them. The verification pass did not run, so nothing is known
   // of the files: every partner is checked by reading it.
-  void LayOut(const std::vector<RowSpec>& rows);
+  void LayOut(const std::vector<HandRow>& rows);
 
   // Folder cell of a folder relative to the tree's root.
   std::string FolderCell(const std::string& folder) const;
