@@ -31,7 +31,7 @@ bool RefineSideBySide(std::vector<OpenFile>& files, std::size_t blockSize, const
                       std::vector<std::size_t>& representative) {
   std::vector<std::vector<OpenFile*>> cells(1);
   for (auto& file : files) {
-    file.block = std::make_unique<char[]>(blockSize);
+    file.block = std::make_unique_for_overwrite<char[]>(blockSize);
     cells[0].push_back(&file);
   }
   while (!cells.empty()) {
@@ -161,7 +161,7 @@ class Classifier {
   // member. Members that differ from it after all (a hash collision) are
   // classified again among themselves.
   bool RefineByHash(const std::vector<std::size_t>& members) {
-    auto block = std::make_unique<char[]>(kPairBlock);
+    auto block = std::make_unique_for_overwrite<char[]>(kPairBlock);
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> byHash;
     for (std::size_t i : members) {
       FileHandle handle = fs_.OpenRead(paths_[i]);

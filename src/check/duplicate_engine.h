@@ -53,7 +53,9 @@ class DuplicateEngine {
   void CheckFiles();
 
   // Facts of the file of grid row `row` as the last verification pass read it;
-  // nothing when it did not read that row's file (or the grid was rebuilt).
+  // nothing when it did not read that row's file, when the file had changed
+  // too shortly before to be told apart from a later change by its
+  // timestamps, or when the grid was rebuilt.
   std::optional<FileFacts> VerifiedFacts(int row) const;
   // Forget them (the grid was set up again).
   void ForgetVerifiedFacts();

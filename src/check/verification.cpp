@@ -8,6 +8,7 @@
 // the numbering needs them, so the numbers come out as if each pair had been
 // compared in turn.
 
+#include <chrono>
 #include <deque>
 #include <future>
 #include <map>
@@ -25,6 +26,23 @@ namespace kestrilo {
 
 namespace {
 
+// A file changed within this long before it was read may change again without
+// its timestamps moving (they come from a coarse clock, and some file systems
+// keep whole seconds): its facts cannot vouch for its content later.
+constexpr std::int64_t kTimestampMarginNs = 2'000'000'000;
+
+std::int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+std::optional<FileFacts> Trustworthy(const std::optional<FileFacts>& facts, std::int64_t readStartNs) {
+  if (!facts || facts->ctimeNs > readStartNs - kTimestampMarginNs || facts->mtimeNs > readStartNs - kTimestampMarginNs) {
+    return std::nullopt;
+  }
+  return facts;
+}
+
 struct Candidates {
   std::vector<int> rows;  // grid rows, top to bottom
   std::vector<std::string> paths;
@@ -36,6 +54,7 @@ void DuplicateEngine::CheckFiles() {
   const int rowCount = grid_.RowCount();
   const int dataRows = rowCount - 2;
   verified_.assign(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0), std::nullopt);
+  const std::int64_t readStartNs = NowNs();
 
   // The signature of each row; a grid that this engine did not extract is
   // grouped by size alone.
@@ -108,7 +127,7 @@ void DuplicateEngine::CheckFiles() {
     const Candidates& set = sets[setOf[r]];
     const ContentClasses& content = classesOf(setOf[r]);
     const std::size_t place = placeOf[r];
-    verified_[r] = content.facts[place];
+    verified_[r] = Trustworthy(content.facts[place], readStartNs);
     const int anchorClass = content.classOf[place];
     if (anchorClass < 0) continue;
 
@@ -121,7 +140,7 @@ void DuplicateEngine::CheckFiles() {
       grid_.SetCell(0, row, label);
       grid_.SetCell(0, set.rows[other], label);
       numbered[r] = numbered[k] = 1;
-      verified_[k] = content.facts[other];
+      verified_[k] = Trustworthy(content.facts[other], readStartNs);
       matched = true;
     }
     if (matched) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 namespace kestrilo {
 
@@ -32,6 +33,50 @@ std::uint32_t LoadLittle(const std::uint8_t* p) {
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+// One of the 64 steps, unrolled at compile time: the digest of a file's first
+// 2048 bytes is the walk's main cost in instructions.
+template <std::size_t I>
+[[gnu::always_inline]] inline void Step(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
+                                        const std::uint32_t* x) {
+  std::uint32_t f;
+  std::size_t g;
+  if constexpr (I < 16) {
+    f = d ^ (b & (c ^ d));
+    g = I;
+  } else if constexpr (I < 32) {
+    f = c ^ (d & (b ^ c));
+    g = (5 * I + 1) % 16;
+  } else if constexpr (I < 48) {
+    f = b ^ c ^ d;
+    g = (3 * I + 5) % 16;
+  } else {
+    f = c ^ (b | ~d);
+    g = (7 * I) % 16;
+  }
+  a = b + std::rotl(a + f + kSine[I] + x[g], static_cast<int>(kShift[I]));
+}
+
+// Step I works on the four state words rotated by I positions.
+template <std::size_t I>
+[[gnu::always_inline]] inline void RotatedStep(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
+                                               const std::uint32_t* x) {
+  if constexpr (I % 4 == 0) {
+    Step<I>(a, b, c, d, x);
+  } else if constexpr (I % 4 == 1) {
+    Step<I>(d, a, b, c, x);
+  } else if constexpr (I % 4 == 2) {
+    Step<I>(c, d, a, b, x);
+  } else {
+    Step<I>(b, c, d, a, x);
+  }
+}
+
+template <std::size_t... I>
+[[gnu::always_inline]] inline void AllSteps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
+                                            const std::uint32_t* x, std::index_sequence<I...>) {
+  (RotatedStep<I>(a, b, c, d, x), ...);
+}
+
 void StoreLittle(std::uint32_t value, std::uint8_t* p) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
@@ -49,28 +94,7 @@ void Md5::Transform(const std::uint8_t* block) {
   for (int i = 0; i < 16; ++i) x[i] = LoadLittle(block + 4 * i);
 
   std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  for (int i = 0; i < 64; ++i) {
-    std::uint32_t f;
-    int g;
-    if (i < 16) {
-      f = (b & c) | (~b & d);
-      g = i;
-    } else if (i < 32) {
-      f = (b & d) | (c & ~d);
-      g = (5 * i + 1) % 16;
-    } else if (i < 48) {
-      f = b ^ c ^ d;
-      g = (3 * i + 5) % 16;
-    } else {
-      f = c ^ (b | ~d);
-      g = (7 * i) % 16;
-    }
-    const std::uint32_t rotated = std::rotl(a + f + kSine[i] + x[g], static_cast<int>(kShift[i]));
-    a = d;
-    d = c;
-    c = b;
-    b += rotated;
-  }
+  AllSteps(a, b, c, d, x, std::make_index_sequence<64>{});
   state_[0] += a;
   state_[1] += b;
   state_[2] += c;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 #include <set>
 
 #include "check_fixture.h"
@@ -178,17 +180,24 @@ TEST_F(CheckVerification, AStopRequestEndsThePassAndKeepsItsNumbers) {
   EXPECT_EQ(grid.Cell(0, 1), "");
 }
 
-TEST_F(CheckVerification, RemembersWhatItSawOfEachComparedFile) {
+TEST_F(CheckVerification, RemembersWhatItSawOfEachSettledFile) {
   const std::string a = tree.Write("a", "dup");
   tree.Write("b", "dup");
+  // Timestamps only vouch for files that had not changed for a while.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  const std::string fresh = tree.Write("c", "dup");
   engine.GetFiles(tree.Root());
-  ASSERT_EQ(Check(), 2);
-  const auto facts = engine.VerifiedFacts(grid.Cell(1, 1) == "a" ? 1 : 2);
+  ASSERT_EQ(Check(), 3);
+  std::map<std::string, int> rowOf;
+  for (int row = 1; row <= 3; ++row) rowOf[grid.Cell(1, row)] = row;
+  const auto facts = engine.VerifiedFacts(rowOf.at("a"));
   ASSERT_TRUE(facts.has_value());
   EXPECT_EQ(*facts, *fs.Examine(a, false));
-  EXPECT_FALSE(engine.VerifiedFacts(3).has_value());
+  EXPECT_TRUE(engine.VerifiedFacts(rowOf.at("b")).has_value());
+  EXPECT_FALSE(engine.VerifiedFacts(rowOf.at("c")).has_value());
+  EXPECT_FALSE(engine.VerifiedFacts(4).has_value());
   engine.ForgetVerifiedFacts();
-  EXPECT_FALSE(engine.VerifiedFacts(1).has_value());
+  EXPECT_FALSE(engine.VerifiedFacts(rowOf.at("a")).has_value());
 }
 
 // The same random trees give the same rows and texts on any number of readers.
