@@ -1,5 +1,6 @@
 #include "fingerprint/file_signature.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kestrilo {
@@ -10,10 +11,11 @@ constexpr std::uint64_t kRegistrableLimit = std::uint64_t{1} << 32;
 
 // The digest of the first kDigestedBytes of an open file. A failing read
 // counts as an empty one.
-Md5Digest DigestHead(const FileHandle& file, std::int32_t& bytesRead) {
+// `expected`, the size when known, saves the read that would only find the end.
+Md5Digest DigestHead(const FileHandle& file, std::int32_t& bytesRead, std::size_t expected = kDigestedBytes) {
   std::array<std::uint8_t, kDigestedBytes> buffer;
   Md5 md5;
-  const long got = file.ReadFull(buffer.data(), buffer.size());
+  const long got = file.ReadFull(buffer.data(), std::min(expected, buffer.size()));
   if (got > 0) {
     bytesRead = static_cast<std::int32_t>(got);
     md5.Add(buffer.data(), static_cast<std::size_t>(got));
@@ -64,7 +66,7 @@ FileProbe ProbeFile(FileSystem& fs, const std::string& path) {
     probe.outcome = FileProbe::Outcome::Empty;
   } else {
     std::int32_t bytesRead = 0;
-    probe.digest = DigestHead(file, bytesRead);
+    probe.digest = DigestHead(file, bytesRead, static_cast<std::size_t>(facts->size));
     probe.outcome = FileProbe::Outcome::Digested;
   }
   return probe;
