@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFontDialog>
 #include <QHeaderView>
 #include <QIcon>
@@ -40,6 +39,12 @@ std::optional<QFont> AskFont(const QFont& current, QWidget* owner) {
   const QFont font = QFontDialog::getFont(&chosen, current, owner);
   if (!chosen) return std::nullopt;
   return font;
+}
+
+// The path of a dropped local file, byte for byte: the URL carries the name's
+// bytes percent-encoded, also when they are not valid UTF-8.
+std::string LocalPathOf(const QUrl& url) {
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
 
 bool HasLocalFiles(const QMimeData* data) {
@@ -272,7 +277,7 @@ void TForm1::dropEvent(QDropEvent* event) {
   }
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    if (url.isLocalFile()) paths.push_back(LocalPathOf(url));
   }
   event->acceptProposedAction();
   // The drop completes for the program it came from before the walks start.

@@ -3,6 +3,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <thread>
+
 namespace kestrilo {
 
 void QtEventPump::ProcessMessagesFor(std::chrono::milliseconds wait) {
@@ -10,7 +12,9 @@ void QtEventPump::ProcessMessagesFor(std::chrono::milliseconds wait) {
   // so the window thread never spins while it waits.
   QEventLoop loop;
   QTimer::singleShot(wait, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  loop.exec();
+  // Once the application is quitting, a new loop returns at once; the wait
+  // must still not spin.
+  if (loop.exec() < 0) std::this_thread::sleep_for(wait);
   if (afterDispatch_) afterDispatch_();
 }
 

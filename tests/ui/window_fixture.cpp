@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -50,10 +49,11 @@ void WindowFixture::AddFolder(const std::string& folder) {
 }
 
 bool WindowFixture::Drop(const std::vector<std::string>& paths) {
-  QList<QUrl> urls;
-  for (const std::string& path : paths) urls.push_back(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+  // As a file manager sends them: each path's bytes percent-encoded.
+  QByteArray list;
+  for (const std::string& path : paths) list += "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n";
   QMimeData data;
-  data.setUrls(urls);
+  data.setData(QStringLiteral("text/uri-list"), list);
   const QPoint at = form.StringGrid1->geometry().center();
   QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&form, &enter);

@@ -195,6 +195,17 @@ class WindowRunTest : public QObject {
     QCOMPARE(w.ViewRows(), 1);
   }
 
+  void droppedNamesThatAreNotUtf8AreWalkedByteForByte() {
+    WindowFixture w;
+    const std::string folder = w.WriteThree("caf\xe9");
+    w.tree.Write("caf\xe9/\xff\xfe.bin", "same content");
+
+    QVERIFY(w.Drop({folder}));
+
+    QCOMPARE(w.form.Table().GetFileCount(), 4);
+    QCOMPARE(w.fs.Listed().front(), folder);
+  }
+
   void stopDuringTheFirstOfThreeDroppedFolders_data() {
     QTest::addColumn<bool>("quickCheck");
     QTest::newRow("without quick check") << false;
