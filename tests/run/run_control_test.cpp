@@ -140,24 +140,6 @@ TEST_F(RunControlTest, ClickWhileRunningOnlyRequestsTheStop) {
   EXPECT_EQ(window.changes, kRunningThenIdle) << "no second job was started from inside the wait";
 }
 
-TEST_F(RunControlTest, StopDuringTheFirstOfThreeItemsEndsTheOthersAtOnce) {
-  WriteThree("a");
-  WriteThree("a/inner");
-  WriteThree("b");
-  WriteThree("c");
-  StopAt(fs.HoldAtListing(tree.Path("a/inner")));
-
-  run.AddPaths({tree.Path("a"), tree.Path("b"), tree.Path("c")});
-
-  for (const std::string& folder : fs.Listed()) {
-    EXPECT_EQ(folder.rfind(tree.Path("a"), 0), 0u) << folder << " was listed after the stop";
-  }
-  const std::string stopped = StopText(table.GetFileCount());
-  const auto messages = status.HistoryOf(1);
-  EXPECT_EQ(std::count(messages.begin(), messages.end(), stopped), 3) << "each item closes with the stop text";
-  EXPECT_EQ(window.changes, kRunningThenIdle) << "one running state for the whole batch";
-}
-
 TEST_F(RunControlTest, QuickCheckAfterAStoppedWalkStillRunsTheCheck) {
   WriteThree("one");
   WriteThree("one/inner");
@@ -182,18 +164,6 @@ TEST_F(RunControlTest, QuickCheckAfterAStoppedWalkStillRunsTheCheck) {
   EXPECT_EQ(window.changes, twice);
 }
 
-TEST_F(RunControlTest, QuickCheckAfterAWalkFindsTheDuplicates) {
-  WriteThree("one");
-  settings.quickCheck = true;
-
-  run.AddPaths({tree.Path("one")});
-
-  EXPECT_EQ(status.Text(0), "1/2/3");
-  EXPECT_EQ(status.Text(1), "1 種類の同一ファイルが見つかりました");
-  const auto counts = status.HistoryOf(0);
-  EXPECT_NE(std::find(counts.begin(), counts.end(), "0/3"), counts.end());
-}
-
 TEST_F(RunControlTest, CloseRequestStopsTheBatchAndStartsNothingMore) {
   WriteThree("a");
   WriteThree("a/inner");
@@ -215,22 +185,6 @@ TEST_F(RunControlTest, CloseRequestStopsTheBatchAndStartsNothingMore) {
   const auto messages = status.HistoryOf(1);
   EXPECT_EQ(std::count(messages.begin(), messages.end(), "重複ファイルのチェックを行います"), 0);
   for (const std::string& folder : fs.Listed()) EXPECT_EQ(folder.rfind(tree.Path("a"), 0), 0u);
-}
-
-TEST_F(RunControlTest, StopDuringACheckEndsItWithTheStopText) {
-  WriteThree("one");
-  run.AddPaths({tree.Path("one")});
-  StopAt(fs.HoldAtExists(tree.Path("one/a.txt")));
-  status.ClearHistory();
-
-  run.CheckStartClick();
-
-  const auto messages = status.HistoryOf(1);
-  ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.front(), "重複ファイルのチェックを行います");
-  EXPECT_EQ(messages.back(), "中止しました ");
-  EXPECT_EQ(window.caption, "調査開始");
-  EXPECT_FALSE(run.IsRunning());
 }
 
 struct Failure {

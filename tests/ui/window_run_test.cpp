@@ -132,22 +132,6 @@ class WindowRunTest : public QObject {
     QCOMPARE(w.RunningStateControls(), kAllEnabled);
   }
 
-  void stopDuringAWalkKeepsWhatWasStored() {
-    WindowFixture w;
-    const std::string folder = w.WriteThree("top");
-    w.WriteThree("top/deeper");
-
-    AtGate walking(w.fs.HoldAtListing(folder + "/deeper"),
-                   [&] { QTest::mouseClick(w.form.CheckStart, Qt::LeftButton); });
-    w.AddFolder(folder);
-
-    QVERIFY(walking.Done());
-    const int count = w.form.Table().GetFileCount();
-    QVERIFY(count < 6);
-    QCOMPARE(w.Panel(1), StopText(count));
-    QCOMPARE(w.form.CheckStart->text(), QStringLiteral("調査開始"));
-  }
-
   void cancellingTheFolderChooserChangesNothing() {
     WindowFixture w;
     QTest::mouseClick(w.form.CheckStart, Qt::LeftButton);
