@@ -8,7 +8,8 @@
 # bench/data/, made when missing; a FOLDER is checked as it is. Files that
 # kestrilo never registers are left out of jdupes' groups: empty files,
 # files of 4 GiB or more, symbolic links, and all but one path of a file with
-# several hard links (jdupes treats hard links as distinct, not as copies).
+# several hard links. Files are compared by identity (device and inode), as
+# each tool may name a hard-linked file by a different one of its paths.
 # Prints OK and the counts, or the groups that differ; exit status 1 then.
 set -euo pipefail
 
@@ -45,8 +46,15 @@ trap 'rm -rf "$work"' EXIT
 jdupes -r -q -0 "$tree" >"$work/jdupes.txt"
 
 python3 - "$work/kestrilo.txt" "$work/jdupes.txt" <<'EOF'
-import os, re, sys
+import os, re, stat, sys
 from collections import defaultdict
+
+names = {}
+
+def identity(path):
+    st = os.lstat(path)
+    names.setdefault((st.st_dev, st.st_ino), path)
+    return (st.st_dev, st.st_ino), st
 
 def kestrilo_groups(report):
     # "group, name, size, folder": a name or folder may itself hold ", ", so
@@ -60,7 +68,10 @@ def kestrilo_groups(report):
             name, folder = rest[:m.start()], rest[m.end():]
             path = folder + b"/" + name
             if os.path.lexists(path):
-                groups[number].add(path)
+                file = identity(path)[0]
+                if file in groups[number]:
+                    sys.exit("group %s holds one file twice: %r" % (number.decode(), path))
+                groups[number].add(file)
                 break
         else:
             sys.exit("unreadable report line: %r" % line)
@@ -70,15 +81,12 @@ def jdupes_groups(listing):
     # -0: every path ends with a NUL byte, every group with one more.
     groups = set()
     for chunk in open(listing, "rb").read().split(b"\0\0"):
-        members, seen = set(), set()
+        members = set()
         for path in filter(None, chunk.split(b"\0")):
-            st = os.lstat(path)
-            if os.path.islink(path) or st.st_size == 0 or st.st_size >= 1 << 32:
+            file, st = identity(path)
+            if not stat.S_ISREG(st.st_mode) or st.st_size == 0 or st.st_size >= 1 << 32:
                 continue
-            if (st.st_dev, st.st_ino) in seen:
-                continue
-            seen.add((st.st_dev, st.st_ino))
-            members.add(path)
+            members.add(file)
         if len(members) >= 2:
             groups.add(frozenset(members))
     return groups
@@ -91,8 +99,8 @@ if k == j:
 
 def show(title, groups):
     print("%s: %d" % (title, len(groups)))
-    for g in sorted(groups, key=sorted)[:10]:
-        print("  " + " | ".join(p.decode("utf-8", "backslashreplace") for p in sorted(g)))
+    for g in sorted(sorted(names[f] for f in g) for g in groups)[:10]:
+        print("  " + " | ".join(p.decode("utf-8", "backslashreplace") for p in g))
 
 print("DIFFERENT: kestrilo-cli %d groups, jdupes %d groups" % (len(k), len(j)))
 show("only in kestrilo-cli", k - j)
