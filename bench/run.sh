@@ -71,7 +71,9 @@ wants jdupes && contestants+=("jdupes|jdupes -r -q|jdupes -r -q \"\$tree\"")
 wants fdupes && contestants+=("fdupes|fdupes -r -q|fdupes -r -q \"\$tree\"")
 # rmlint takes a virtual disk for a rotating one and then syncs and maps the
 # extents of every file before reading it; on a warm cache that only waits.
-wants rmlint && contestants+=("rmlint|rmlint -T df --without-fiemap|rmlint -T df --without-fiemap -o summary:/dev/null \"\$tree\"")
+# Its output goes to a file here: rmlint replaces an output file by renaming a
+# new one over it, which as root would turn /dev/null into a regular file.
+wants rmlint && contestants+=("rmlint|rmlint -T df --without-fiemap|rmlint -T df --without-fiemap -o summary:rmlint-summary.txt \"\$tree\"")
 wants fclones && contestants+=("fclones|fclones group|fclones group \"\$tree\"")
 wants floor && contestants+=("floor1|floor: stat+open+read 2048+close, 1 thread|\"\$floor\" \"\$tree\" 1")
 wants floor && contestants+=("floor2|floor: stat+open+read 2048+close, 2 threads|\"\$floor\" \"\$tree\" 2")
