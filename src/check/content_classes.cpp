@@ -149,9 +149,15 @@ class Classifier {
       files.push_back({i, std::move(handle), nullptr, 0});
     }
     if (files.size() < 2) return true;
+    // Blocks no larger than the files need: most candidates are small.
+    std::uint64_t largest = 0;
+    for (const auto& file : files) {
+      if (const auto& facts = result_.facts[file.index]) largest = std::max(largest, facts->size);
+    }
+    const std::size_t block = files.size() == 2 ? kPairBlock : kGroupBlock;
     std::vector<std::size_t> rep(paths_.size());
     std::iota(rep.begin(), rep.end(), std::size_t{0});
-    const bool done = RefineSideBySide(files, files.size() == 2 ? kPairBlock : kGroupBlock, stop_, rep);
+    const bool done = RefineSideBySide(files, static_cast<std::size_t>(std::min<std::uint64_t>(block, largest + 1)), stop_, rep);
     for (const auto& file : files) representative_[file.index] = rep[file.index];
     return done;
   }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "check/duplicate_engine.h"
-#include "check/parallel_for.h"
+#include "check/existence_by_folder.h"
 #include "check/task_pool.h"
 #include "platform/path_text.h"
 
@@ -20,7 +20,6 @@ namespace kestrilo {
 namespace {
 
 constexpr std::size_t kSignatureDigits = 32;
-constexpr std::size_t kExistenceChunk = 8192;
 
 std::uint32_t SizeOf(const std::string& sizeText) {
   std::uint32_t value = 0;
@@ -43,26 +42,14 @@ int DuplicateEngine::TakeOutCheckFiles() {
   rowSignature_.clear();
   verified_.clear();
 
-  // Clean-up: the existence tests run in parallel a chunk at a time; the
-  // removals follow in iteration order.
-  const unsigned threads = EffectiveThreads(readerThreads_);
-  std::vector<std::pair<std::string, std::string>> chunk;
-  std::vector<char> exists;
-  auto sweep = [&] {
-    exists.assign(chunk.size(), 1);
-    ParallelFor(chunk.size(), threads, [&](std::size_t i) { exists[i] = fs_.Exists(chunk[i].second) ? 1 : 0; });
-    for (std::size_t i = 0; i < chunk.size(); ++i) {
-      if (!exists[i] && table_.RemoveHash(chunk[i].first, chunk[i].second) != 0) break;
-    }
-    chunk.clear();
-  };
+  // Clean-up and extraction in one pass over the table: a path that no
+  // longer exists is hidden for good and takes no part in the extraction,
+  // exactly as when all vanished paths are hidden first.
+  ExistenceByFolder existence(fs_, EffectiveThreads(readerThreads_));
   std::string signature;
   std::string path;
-  for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
-    chunk.emplace_back(std::move(signature), std::move(path));
-    if (chunk.size() == kExistenceChunk) sweep();
-  }
-  sweep();
+  for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) existence.Expect(path);
+  existence.ListFolders();
 
   // Extraction: a signature with a single live path yields no row.
   std::vector<Candidate> rows;
@@ -80,9 +67,15 @@ int DuplicateEngine::TakeOutCheckFiles() {
     row.size = SizeOf(row.cells[2]);
     rows.push_back(std::move(row));
   };
+  bool first = true;
   for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
-    if (restart == 0 || signature != heldSignature) {
-      if (restart != 0) ++signatureIndex;
+    if (!existence.Exists(path)) {
+      table_.RemoveHash(signature, path);
+      continue;
+    }
+    if (first || signature != heldSignature) {
+      if (!first) ++signatureIndex;
+      first = false;
       heldSignature = signature;
       heldPath = path;
       pending = true;

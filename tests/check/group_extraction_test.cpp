@@ -70,6 +70,19 @@ TEST_F(CheckExtraction, VanishedFilesAreHiddenForGood) {
   EXPECT_EQ(table.RemoveHash(std::string(32, 'a') + "3", gone), -1);
 }
 
+TEST_F(CheckExtraction, AFileReplacedByADanglingLinkIsGoneAndAnUnlistableFolderIsAskedPerFile) {
+  Register("a/keep", "3");
+  const std::string dangling = Register("a/dangling", "3");
+  Register("b/one", "4", 'b');
+  Register("b/two", "4", 'b');
+  tree.Remove("a/dangling");
+  tree.Symlink("a/dangling", tree.Path("nowhere"));
+  fs.FailList(tree.Path("b") + "/");
+  EXPECT_EQ(engine.TakeOutCheckFiles(), 2);
+  EXPECT_EQ(table.GetFileCount(), 3);
+  EXPECT_EQ(table.RemoveHash(std::string(32, 'a') + "3", dangling), -1);
+}
+
 TEST_F(CheckExtraction, AStopRequestSkipsTheSortButKeepsEveryRow) {
   Register("a/x", "1", 'a');
   Register("b/x", "1", 'a');
