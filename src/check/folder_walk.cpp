@@ -4,7 +4,9 @@
 // registration, messages and the stop checkpoint stay strictly in walk order,
 // which makes the outcome identical to reading one file after another.
 
+#include <atomic>
 #include <deque>
+#include <memory>
 #include <future>
 #include <string>
 #include <utility>
@@ -23,8 +25,22 @@ namespace {
 
 constexpr std::size_t kBatchFiles = 64;
 constexpr std::size_t kBatchesAhead = 64;
+// Folder handles kept open for the readers at most; beyond that, files are
+// opened by their full path.
+constexpr int kFolderHandles = 128;
 
-using Batch = std::vector<std::string>;
+using FolderHandle = std::shared_ptr<const FileHandle>;
+
+// A file to read: its full path and, when there is one, a handle on its folder
+// through which it is opened by name (the system then need not walk the whole
+// path again for every file).
+struct WalkedFile {
+  std::string path;
+  FolderHandle folder;
+  std::size_t nameAt = 0;
+};
+
+using Batch = std::vector<WalkedFile>;
 using Probes = std::vector<FileProbe>;
 
 // Hands files to the readers in batches and registers their probes in order.
@@ -36,8 +52,8 @@ class Registrar {
   }
 
   // Queues one file; false once the walk must end (stop request).
-  bool Add(std::string path) {
-    batch_.push_back(std::move(path));
+  bool Add(std::string path, FolderHandle folder = nullptr, std::size_t nameAt = 0) {
+    batch_.push_back({std::move(path), std::move(folder), nameAt});
     if (batch_.size() >= kBatchFiles) return Flush();
     return !stopped_;
   }
@@ -74,9 +90,11 @@ class Registrar {
   Probes ProbeAll(const Batch& paths) {
     Probes probes;
     probes.reserve(paths.size());
-    for (const auto& path : paths) {
+    for (const auto& file : paths) {
       if (stop_.IsSet()) break;
-      probes.push_back(ProbeFile(fs_, path));
+      const FileHandle handle = file.folder ? fs_.OpenReadAt(*file.folder, file.path.substr(file.nameAt), file.path)
+                                            : fs_.OpenRead(file.path);
+      probes.push_back(ProbeOpenedFile(fs_, handle, file.path));
     }
     return probes;
   }
@@ -87,7 +105,7 @@ class Registrar {
     const Probes probes = future.get();
     for (std::size_t i = 0; i < paths->size(); ++i) {
       if (stop_.IsSet() || i >= probes.size()) return Stop();
-      Register((*paths)[i], probes[i]);
+      Register((*paths)[i].path, probes[i]);
     }
     return true;
   }
@@ -144,12 +162,39 @@ struct Level {
   std::string folder;  // ends with the separator
   std::vector<DirEntry> entries;
   std::size_t next = 0;
+  // A handle for the readers, opened at the level's first file and let go
+  // before the walk descends (the listing itself is closed already).
+  bool byName = false;
+  FolderHandle handle;
+};
+
+// Opens folder handles for the readers while fewer than kFolderHandles are open.
+class FolderHandles {
+ public:
+  explicit FolderHandles(FileSystem& fs) : fs_(fs) {}
+
+  FolderHandle Open(const std::string& folder) {
+    if (open_->load(std::memory_order_acquire) >= kFolderHandles) return nullptr;
+    FileHandle handle = fs_.OpenFolder(folder);
+    if (!handle.IsOpen()) return nullptr;
+    open_->fetch_add(1, std::memory_order_acq_rel);
+    return FolderHandle(new FileHandle(std::move(handle)), [count = open_](const FileHandle* closing) {
+      delete closing;
+      count->fetch_sub(1, std::memory_order_acq_rel);
+    });
+  }
+
+ private:
+  FileSystem& fs_;
+  // Shared with the handles, which may go after the walk on a reader thread.
+  std::shared_ptr<std::atomic<int>> open_ = std::make_shared<std::atomic<int>>(0);
 };
 
 }  // namespace
 
 void DuplicateEngine::GetFiles(const std::string& path) {
   if (stop_.IsSet()) return;
+  FolderHandles handles(fs_);
   Registrar registrar(table_, status_, stop_, fs_, EffectiveThreads(readerThreads_));
 
   // A path that names a file (the chosen or dropped item itself is followed
@@ -164,11 +209,13 @@ void DuplicateEngine::GetFiles(const std::string& path) {
 
   std::vector<Level> stack;
   auto enter = [&](std::string folder) {
-    Level level{std::move(folder), {}, 0};
+    Level level;
+    level.folder = std::move(folder);
     std::vector<DirEntry> all;
     if (!fs_.ListFolder(level.folder, all)) return;
     if (onePass) {
       level.entries = std::move(all);
+      level.byName = true;
       stack.push_back(std::move(level));
       return;
     }
@@ -193,6 +240,7 @@ void DuplicateEngine::GetFiles(const std::string& path) {
       if (KindOf(fs_, level.folder, entry) == EntryKind::Folder) ordered.push_back({std::move(entry.name), EntryKind::Folder});
     }
     level.entries = std::move(ordered);
+    level.byName = patternFolder == level.folder;
     stack.push_back(std::move(level));
   };
 
@@ -207,9 +255,11 @@ void DuplicateEngine::GetFiles(const std::string& path) {
     const DirEntry& entry = level.entries[level.next++];
     const EntryKind kind = KindOf(fs_, level.folder, entry);
     if (kind == EntryKind::Folder) {
+      level.handle.reset();
       enter(level.folder + entry.name + kSeparator);  // may reallocate the stack: `level` is not used after
     } else if (kind == EntryKind::File) {
-      if (!registrar.Add(level.folder + entry.name)) return;
+      if (level.byName && !level.handle) level.handle = handles.Open(level.folder);
+      if (!registrar.Add(level.folder + entry.name, level.handle, level.folder.size())) return;
     }
   }
   registrar.Finish();

@@ -37,9 +37,10 @@ std::string MakeSignature(const Md5Digest& digest, std::uint32_t size) {
   return Md5Hex(digest) + std::to_string(size);
 }
 
-FileProbe ProbeFile(FileSystem& fs, const std::string& path) {
+FileProbe ProbeFile(FileSystem& fs, const std::string& path) { return ProbeOpenedFile(fs, fs.OpenRead(path), path); }
+
+FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::string& path) {
   FileProbe probe;
-  const FileHandle file = fs.OpenRead(path);
   if (!file.IsOpen()) {
     // A file too large or empty is skipped, not reported, whether or not it
     // can be opened; only the size tells which.

@@ -28,5 +28,7 @@ struct FileProbe {
   Md5Digest digest{};
 };
 FileProbe ProbeFile(FileSystem& fs, const std::string& path);
+// The same for a file the caller opened already (or failed to open) as `path`.
+FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::string& path);
 
 }  // namespace kestrilo

@@ -52,6 +52,16 @@ FileHandle FaultyFileSystem::OpenRead(const std::string& path) {
   return inner_.OpenRead(path);
 }
 
+FileHandle FaultyFileSystem::OpenFolder(const std::string& folder) { return inner_.OpenFolder(folder); }
+
+FileHandle FaultyFileSystem::OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) {
+  if (Fails(failOpen_, path)) {
+    errno = EACCES;
+    return FileHandle();
+  }
+  return inner_.OpenReadAt(folder, name, path);
+}
+
 bool FaultyFileSystem::Exists(const std::string& path) { return inner_.Exists(path); }
 
 bool FaultyFileSystem::Unlink(const std::string& path) {

@@ -24,6 +24,8 @@ class FaultyFileSystem final : public FileSystem {
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
   std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
   FileHandle OpenRead(const std::string& path) override;
+  FileHandle OpenFolder(const std::string& folder) override;
+  FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;
   bool Exists(const std::string& path) override;
   bool Unlink(const std::string& path) override;
   std::optional<MountInfo> MountOf(const std::string& path) override;

@@ -125,18 +125,34 @@ std::optional<FileFacts> PosixFileSystem::Examine(const std::string& path, bool 
   return FactsOf(info);
 }
 
-FileHandle PosixFileSystem::OpenRead(const std::string& path) {
+namespace {
+
+// openat for reading, without touching the access time where permitted.
+int OpenForReading(int folder, const char* path) {
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+    fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC | O_NOATIME);
   } while (fd < 0 && errno == EINTR);
   // O_NOATIME is refused with EPERM on files the caller does not own.
   if (fd < 0 && errno == EPERM) {
     do {
-      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+      fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
   }
-  return FileHandle(fd);
+  return fd;
+}
+
+}  // namespace
+
+FileHandle PosixFileSystem::OpenRead(const std::string& path) { return FileHandle(OpenForReading(AT_FDCWD, path.c_str())); }
+
+FileHandle PosixFileSystem::OpenFolder(const std::string& folder) {
+  return FileHandle(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+FileHandle PosixFileSystem::OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) {
+  if (!folder.IsOpen()) return OpenRead(path);
+  return FileHandle(OpenForReading(folder.Fd(), name.c_str()));
 }
 
 bool PosixFileSystem::Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }

@@ -79,6 +79,16 @@ class FileSystem {
   // Opens for reading (O_RDONLY | O_CLOEXEC, O_NOATIME where permitted).
   virtual FileHandle OpenRead(const std::string& path) = 0;
 
+  // A handle on a folder through which its files can be opened by name
+  // without the system walking the whole path again (O_PATH); not open when
+  // this file system offers none.
+  virtual FileHandle OpenFolder(const std::string& /*folder*/) { return FileHandle(); }
+  // Opens `name` of the folder behind `folder` for reading, as OpenRead opens
+  // `path`, which names the same file.
+  virtual FileHandle OpenReadAt(const FileHandle& /*folder*/, const std::string& /*name*/, const std::string& path) {
+    return OpenRead(path);
+  }
+
   // access(path, F_OK) == 0.
   virtual bool Exists(const std::string& path) = 0;
 
@@ -101,6 +111,8 @@ class PosixFileSystem final : public FileSystem {
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
   std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
   FileHandle OpenRead(const std::string& path) override;
+  FileHandle OpenFolder(const std::string& folder) override;
+  FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;
   bool Exists(const std::string& path) override;
   bool Unlink(const std::string& path) override;
   std::optional<MountInfo> MountOf(const std::string& path) override;
