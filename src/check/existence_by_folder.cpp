@@ -1,5 +1,7 @@
 #include "check/existence_by_folder.h"
 
+#include <algorithm>
+
 #include "check/parallel_for.h"
 #include "platform/path_text.h"
 
@@ -20,21 +22,38 @@ void ExistenceByFolder::ListFolders() {
     std::vector<DirEntry> entries;
     folder.listed = fs_.ListFolder(all[i]->first, entries);
     if (!folder.listed) return;
-    folder.plainNames.reserve(entries.size());
     for (auto& entry : entries) {
-      const bool plain = entry.kind == EntryKind::File || entry.kind == EntryKind::Folder;
-      (plain ? folder.plainNames : folder.otherNames).insert(std::move(entry.name));
+      if (entry.kind == EntryKind::File || entry.kind == EntryKind::Folder) {
+        folder.plainOrder.push_back(static_cast<std::uint32_t>(folder.plainNames.size()));
+        folder.plainNames.append(entry.name).push_back('\0');
+      } else {
+        folder.otherNames.push_back(std::move(entry.name));
+      }
     }
+    const char* names = folder.plainNames.data();
+    std::sort(folder.plainOrder.begin(), folder.plainOrder.end(),
+              [names](std::uint32_t a, std::uint32_t b) { return std::string_view(names + a) < std::string_view(names + b); });
+    std::sort(folder.otherNames.begin(), folder.otherNames.end());
+    folder.plainNames.shrink_to_fit();
+    folder.plainOrder.shrink_to_fit();
   });
+}
+
+bool ExistenceByFolder::Folder::HasPlain(std::string_view name) const {
+  const char* names = plainNames.data();
+  const auto found = std::lower_bound(plainOrder.begin(), plainOrder.end(), name,
+                                      [names](std::uint32_t a, std::string_view b) { return std::string_view(names + a) < b; });
+  return found != plainOrder.end() && std::string_view(names + *found) == name;
 }
 
 bool ExistenceByFolder::Exists(const std::string& path) const {
   const std::string_view folderPart = FolderPartWithSeparator(path);
   const auto folder = folders_.find(std::string(folderPart));
   if (folder == folders_.end() || !folder->second.listed) return fs_.Exists(path);
-  const std::string name(std::string_view(path).substr(folderPart.size()));
-  if (folder->second.plainNames.count(name) != 0) return true;
-  if (folder->second.otherNames.count(name) != 0) return fs_.Exists(path);
+  const std::string_view name = std::string_view(path).substr(folderPart.size());
+  if (folder->second.HasPlain(name)) return true;
+  const auto& others = folder->second.otherNames;
+  if (std::binary_search(others.begin(), others.end(), name)) return fs_.Exists(path);
   return false;
 }
 

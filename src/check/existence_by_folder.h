@@ -6,10 +6,10 @@
 // as missing, as it does for the single test; so is every path of a folder that
 // cannot be listed.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -28,10 +28,14 @@ class ExistenceByFolder {
   bool Exists(const std::string& path) const;
 
  private:
+  // The names of one folder, packed: with millions of files every byte per
+  // name counts.
   struct Folder {
     bool listed = false;
-    std::unordered_set<std::string> plainNames;  // files and folders
-    std::unordered_set<std::string> otherNames;  // links and the like
+    std::string plainNames;                // files and folders, each ended by NUL
+    std::vector<std::uint32_t> plainOrder;  // offsets into plainNames, sorted by name
+    std::vector<std::string> otherNames;    // links and the like, sorted
+    bool HasPlain(std::string_view name) const;
   };
 
   FileSystem& fs_;

@@ -42,15 +42,6 @@ int DuplicateEngine::TakeOutCheckFiles() {
   rowSignature_.clear();
   verified_.clear();
 
-  // Clean-up and extraction in one pass over the table: a path that no
-  // longer exists is hidden for good and takes no part in the extraction,
-  // exactly as when all vanished paths are hidden first.
-  ExistenceByFolder existence(fs_, EffectiveThreads(readerThreads_));
-  std::string signature;
-  std::string path;
-  for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) existence.Expect(path);
-  existence.ListFolders();
-
   // Extraction: a signature with a single live path yields no row.
   std::vector<Candidate> rows;
   std::string heldSignature;
@@ -67,25 +58,36 @@ int DuplicateEngine::TakeOutCheckFiles() {
     row.size = SizeOf(row.cells[2]);
     rows.push_back(std::move(row));
   };
-  bool first = true;
-  for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
-    if (!existence.Exists(path)) {
-      table_.RemoveHash(signature, path);
-      continue;
+  {
+    // Clean-up and extraction in one pass over the table: a path that no
+    // longer exists is hidden for good and takes no part in the extraction,
+    // exactly as when all vanished paths are hidden first.
+    ExistenceByFolder existence(fs_, EffectiveThreads(readerThreads_));
+    std::string signature;
+    std::string path;
+    for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) existence.Expect(path);
+    existence.ListFolders();
+
+    bool first = true;
+    for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
+      if (!existence.Exists(path)) {
+        table_.RemoveHash(signature, path);
+        continue;
+      }
+      if (first || signature != heldSignature) {
+        if (!first) ++signatureIndex;
+        first = false;
+        heldSignature = signature;
+        heldPath = path;
+        pending = true;
+        continue;
+      }
+      if (pending) {
+        layOut(heldPath, heldSignature);
+        pending = false;
+      }
+      layOut(path, signature);
     }
-    if (first || signature != heldSignature) {
-      if (!first) ++signatureIndex;
-      first = false;
-      heldSignature = signature;
-      heldPath = path;
-      pending = true;
-      continue;
-    }
-    if (pending) {
-      layOut(heldPath, heldSignature);
-      pending = false;
-    }
-    layOut(path, signature);
   }
 
   if (settings_.SortFlag() && rows.size() >= 2 && !stop_.IsSet()) {

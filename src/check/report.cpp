@@ -32,7 +32,13 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-std::string ReportText(const Grid& grid) {
+namespace {
+
+// Hands the report's text to `sink` a piece at a time, so that a report of a
+// million rows never stands in memory whole; stops when the sink refuses.
+template <typename Sink>
+bool ProduceReport(const Grid& grid, Sink sink) {
+  constexpr std::size_t kPiece = 64 * 1024;
   std::string text;
   const int last = grid.RowCount() - 2;
   for (int row = 1; row <= last; ++row) {
@@ -40,11 +46,28 @@ std::string ReportText(const Grid& grid) {
     if (cells[0].empty()) continue;
     text.append(cells[0]).append(", ").append(cells[1]).append(", ").append(cells[2]).append(", ");
     text.append(cells[3]).push_back('\n');
+    if (text.size() >= kPiece) {
+      if (!sink(text)) return false;
+      text.clear();
+    }
   }
-  return text;
+  return text.empty() || sink(text);
 }
 
-bool WriteReport(const Grid& grid, int fd) { return WriteAll(fd, ReportText(grid)); }
+}  // namespace
+
+std::string ReportText(const Grid& grid) {
+  std::string whole;
+  ProduceReport(grid, [&whole](const std::string& piece) {
+    whole += piece;
+    return true;
+  });
+  return whole;
+}
+
+bool WriteReport(const Grid& grid, int fd) {
+  return ProduceReport(grid, [fd](const std::string& piece) { return WriteAll(fd, piece); });
+}
 
 namespace {
 

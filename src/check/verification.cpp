@@ -56,33 +56,29 @@ void DuplicateEngine::CheckFiles() {
   verified_.assign(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0), std::nullopt);
   const std::int64_t readStartNs = NowNs();
 
-  // The signature of each row; a grid that this engine did not extract is
+  // Candidate sets in the order of their first row, and each row's place in
+  // its set. A set is a signature; a grid that this engine did not extract is
   // grouped by size alone.
-  std::vector<GridRow> cells(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0));
-  for (int row = 1; row <= dataRows; ++row) cells[static_cast<std::size_t>(row)] = grid_.Rows(row);
   const bool knownSignatures = rowSignature_.size() == static_cast<std::size_t>(dataRows > 0 ? dataRows : 0);
   std::map<std::string, std::uint32_t> sizeKeys;
-  std::vector<std::uint32_t> keyOf(cells.size(), 0);
-  for (int row = 1; row <= dataRows; ++row) {
-    const auto r = static_cast<std::size_t>(row);
-    keyOf[r] = knownSignatures ? rowSignature_[r - 1]
-                               : sizeKeys.emplace(cells[r][2], static_cast<std::uint32_t>(sizeKeys.size())).first->second;
-  }
-
-  // Candidate sets in the order of their first row, and each row's place in its set.
   std::vector<Candidates> sets;
   std::map<std::uint32_t, std::size_t> setOfKey;
-  std::vector<std::size_t> setOf(cells.size(), 0);
-  std::vector<std::size_t> placeOf(cells.size(), 0);
+  const auto rowSlots = static_cast<std::size_t>(rowCount > 0 ? rowCount : 0);
+  std::vector<std::size_t> setOf(rowSlots, 0);
+  std::vector<std::size_t> placeOf(rowSlots, 0);
   for (int row = 1; row <= dataRows; ++row) {
     const auto r = static_cast<std::size_t>(row);
-    const auto [it, fresh] = setOfKey.emplace(keyOf[r], sets.size());
+    const GridRow cells = grid_.Rows(row);
+    const std::uint32_t key =
+        knownSignatures ? rowSignature_[r - 1]
+                        : sizeKeys.emplace(cells[2], static_cast<std::uint32_t>(sizeKeys.size())).first->second;
+    const auto [it, fresh] = setOfKey.emplace(key, sets.size());
     if (fresh) sets.emplace_back();
     Candidates& set = sets[it->second];
     setOf[r] = it->second;
     placeOf[r] = set.rows.size();
     set.rows.push_back(row);
-    set.paths.push_back(JoinFolderAndName(cells[r][3], cells[r][1]));
+    set.paths.push_back(JoinFolderAndName(cells[3], cells[1]));
   }
 
   const unsigned threads = EffectiveThreads(readerThreads_);
@@ -114,7 +110,7 @@ void DuplicateEngine::CheckFiles() {
     return std::to_string(groups) + "/" + std::to_string(dataRows) + "/" + std::to_string(table_.GetFileCount());
   };
 
-  std::vector<char> numbered(cells.size(), 0);
+  std::vector<char> numbered(rowSlots, 0);
   int groups = 0;
   for (int row = 1; row <= dataRows; ++row) {
     if (stop_.IsSet()) {
