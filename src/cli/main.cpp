@@ -17,6 +17,7 @@
 #include "cli/console_status.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
+#include "run/run_texts.h"
 #include "store/signature_table.h"
 #include "toolkit/memory_grid.h"
 #include "toolkit/scripted_dialogs.h"
@@ -28,9 +29,6 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-constexpr char kNoCandidates[] = "重複ファイルは有りません";
-constexpr char kStoppedStored[] = "中止しました ";
-constexpr char kFilesStored[] = " ファイル格納しています";
 
 kestrilo::StopRequest stopRequest;
 volatile std::sig_atomic_t interrupted = 0;
@@ -84,17 +82,19 @@ int main(int argc, char** argv) {
   engine.SetReaderThreads(options->threads);
 
   const std::string cwd = CurrentFolder();
+  status.SetPanelText(1, texts::kSearching);
   status.SetWalking(true);
   for (const auto& path : options->paths) engine.GetFiles(cli::Absolute(path, cwd));
   status.SetWalking(false);
   if (stopRequest.IsSet()) {
-    status.SetPanelText(1, kStoppedStored + std::to_string(table.GetFileCount()) + kFilesStored);
+    status.SetPanelText(1, texts::kStoppedBefore + std::to_string(table.GetFileCount()) + texts::kStoppedAfter);
     return kExitInterrupted;
   }
   status.SetPanelText(0, std::to_string(table.GetFileCount()));
 
+  status.SetPanelText(1, texts::kChecking);
   if (engine.TakeOutCheckFiles() == 0) {
-    status.SetPanelText(1, kNoCandidates);
+    status.SetPanelText(1, texts::kNoCandidates);
   } else {
     engine.CheckFiles();
   }

@@ -1,5 +1,7 @@
 #include "run/run_control.h"
 
+#include "run/run_texts.h"
+
 #include <chrono>
 #include <exception>
 #include <thread>
@@ -8,14 +10,14 @@ namespace kestrilo {
 
 namespace {
 
-constexpr char kStop[] = "中止";
-constexpr char kStart[] = "調査開始";
-constexpr char kSearching[] = "ファイルを検索しています";
-constexpr char kChecking[] = "重複ファイルのチェックを行います";
-constexpr char kNoDuplicates[] = "重複ファイルは有りません";
-constexpr char kStoppedBefore[] = "中止しました ";
-constexpr char kStoppedAfter[] = " ファイル格納しています";
-constexpr char kUnknownFailure[] = "不明なエラーで処理を終了しました";
+using texts::kChecking;
+using texts::kNoCandidates;
+using texts::kSearching;
+using texts::kStart;
+using texts::kStop;
+using texts::kStoppedAfter;
+using texts::kStoppedBefore;
+using texts::kUnknownFailure;
 
 // The worker keeps the run mode set this long after the job body returned.
 constexpr std::chrono::milliseconds kAfterJobPause{50};
@@ -71,7 +73,7 @@ void RunControl::ThreadFileIoExecute() {
       if (jobs_.TakeOutCheckFiles() != 0) {
         jobs_.CheckFiles();
       } else {
-        status_.SetPanelText(1, kNoDuplicates);
+        status_.SetPanelText(1, kNoCandidates);
       }
     }
   } catch (const std::exception& error) {
