@@ -39,14 +39,12 @@ class Gate {
 };
 
 // The real file system, recording every folder it lists. A hold makes the
-// worker wait at its gate the first time it lists the given folder or asks
-// whether the given file exists.
+// worker wait at its gate the first time it lists the given folder.
 class GatedFileSystem final : public FileSystem {
  public:
   ~GatedFileSystem() override { OpenAll(); }
 
-  Gate& HoldAtListing(const std::string& folder) { return Arm(Held::Listing, folder); }
-  Gate& HoldAtExists(const std::string& path) { return Arm(Held::Exists, path); }
+  Gate& HoldAtListing(const std::string& folder) { return Arm(folder); }
   // Lets every held worker go on (a failed test must not leave one waiting).
   void OpenAll() {
     std::lock_guard lock(mutex_);
@@ -65,7 +63,7 @@ class GatedFileSystem final : public FileSystem {
     {
       std::lock_guard lock(mutex_);
       listed_.push_back(bare);
-      gate = Take(Held::Listing, bare);
+      gate = Take(bare);
     }
     if (gate != nullptr) gate->ArriveAndWait();
     return inner_.ListFolder(folder, out);
@@ -74,36 +72,26 @@ class GatedFileSystem final : public FileSystem {
     return inner_.Examine(path, followLink);
   }
   FileHandle OpenRead(const std::string& path) override { return inner_.OpenRead(path); }
-  bool Exists(const std::string& path) override {
-    Gate* gate = nullptr;
-    {
-      std::lock_guard lock(mutex_);
-      gate = Take(Held::Exists, path);
-    }
-    if (gate != nullptr) gate->ArriveAndWait();
-    return inner_.Exists(path);
-  }
+  bool Exists(const std::string& path) override { return inner_.Exists(path); }
   bool Unlink(const std::string& path) override { return inner_.Unlink(path); }
   std::optional<MountInfo> MountOf(const std::string& path) override { return inner_.MountOf(path); }
 
  private:
   struct Held {
-    enum Kind { Listing, Exists } kind = Listing;
     std::string path;
     bool used = false;
     Gate gate;
   };
 
-  Gate& Arm(Held::Kind kind, const std::string& path) {
+  Gate& Arm(const std::string& path) {
     std::lock_guard lock(mutex_);
     Held& held = holds_.emplace_back();
-    held.kind = kind;
     held.path = path;
     return held.gate;
   }
-  Gate* Take(Held::Kind kind, const std::string& path) {
+  Gate* Take(const std::string& path) {
     for (Held& hold : holds_) {
-      if (hold.kind == kind && hold.path == path && !hold.used) {
+      if (hold.path == path && !hold.used) {
         hold.used = true;
         return &hold.gate;
       }

@@ -89,7 +89,8 @@ class WindowRunTest : public QObject {
     QCOMPARE(w.ViewRows(), 1);
 
     QString counts;
-    AtGate checking(w.fs.HoldAtExists(folder + "/a.txt"), [&] {
+    // The check lists the folder to see which registered files still exist.
+    AtGate checking(w.fs.HoldAtListing(folder), [&] {
       controls = w.RunningStateControls();
       caption = w.form.CheckStart->text();
       counts = w.Panel(0);
@@ -122,7 +123,7 @@ class WindowRunTest : public QObject {
     const std::string folder = w.WriteThree("one");
     w.AddFolder(folder);
 
-    AtGate checking(w.fs.HoldAtExists(folder + "/a.txt"),
+    AtGate checking(w.fs.HoldAtListing(folder),
                     [&] { QTest::mouseClick(w.form.CheckStart, Qt::LeftButton); });
     QTest::mouseClick(w.form.CheckStart, Qt::LeftButton);
 
