@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools
-  libxxhash-dev
+  libxxhash-dev liburing-dev
   fonts-ipafont-gothic
   xvfb xauth
 )

@@ -87,16 +87,12 @@ class Registrar {
     return true;
   }
 
-  Probes ProbeAll(const Batch& paths) {
-    Probes probes;
-    probes.reserve(paths.size());
-    for (const auto& file : paths) {
-      if (stop_.IsSet()) break;
-      const FileHandle handle = file.folder ? fs_.OpenReadAt(*file.folder, file.path.substr(file.nameAt), file.path)
-                                            : fs_.OpenRead(file.path);
-      probes.push_back(ProbeOpenedFile(fs_, handle, file.path));
-    }
-    return probes;
+  Probes ProbeAll(const Batch& files) {
+    if (stop_.IsSet()) return {};
+    std::vector<HeadRequest> requests;
+    requests.reserve(files.size());
+    for (const auto& file : files) requests.push_back({file.folder.get(), file.path.c_str() + file.nameAt, &file.path});
+    return ProbeFiles(fs_, requests);
   }
 
   bool RegisterOldest() {

@@ -74,3 +74,39 @@ FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::str
 }
 
 }  // namespace kestrilo
+
+namespace kestrilo {
+
+std::vector<FileProbe> ProbeFiles(FileSystem& fs, std::span<const HeadRequest> files) {
+  std::vector<FileHead> heads(files.size());
+  fs.ReadHeads(files, heads);
+  std::vector<FileProbe> probes(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const FileHead& head = heads[i];
+    const HeadRequest& file = files[i];
+    if (!head.complete) {
+      const FileHandle handle = file.folder != nullptr && file.folder->IsOpen()
+                                    ? fs.OpenReadAt(*file.folder, file.name, *file.path)
+                                    : fs.OpenRead(*file.path);
+      probes[i] = ProbeOpenedFile(fs, handle, *file.path);
+      continue;
+    }
+    FileProbe& probe = probes[i];
+    probe.size = head.size;
+    if (head.kind != EntryKind::File) continue;  // Unopenable, as when opened one by one
+    if (head.size >= kRegistrableLimit) {
+      probe.outcome = FileProbe::Outcome::TooLarge;
+    } else if (head.size == 0) {
+      probe.outcome = FileProbe::Outcome::Empty;
+    } else {
+      // As many bytes as one by one: no more than the size the file had.
+      Md5 md5;
+      md5.Add(head.bytes.data(), std::min<std::size_t>(head.count, static_cast<std::size_t>(head.size)));
+      probe.digest = md5.Finish();
+      probe.outcome = FileProbe::Outcome::Digested;
+    }
+  }
+  return probes;
+}
+
+}  // namespace kestrilo

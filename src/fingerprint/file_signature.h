@@ -3,7 +3,9 @@
 // signature text made of that digest in lowercase hex followed by the size.
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "fingerprint/md5.h"
 #include "platform/file_system.h"
@@ -30,5 +32,9 @@ struct FileProbe {
 FileProbe ProbeFile(FileSystem& fs, const std::string& path);
 // The same for a file the caller opened already (or failed to open) as `path`.
 FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::string& path);
+// ProbeFile for many files at once (each opened by name through its folder's
+// handle where it has one): the same outcomes, with far fewer system calls
+// where the file system can read many files' heads in one go.
+std::vector<FileProbe> ProbeFiles(FileSystem& fs, std::span<const HeadRequest> files);
 
 }  // namespace kestrilo

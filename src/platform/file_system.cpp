@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/file_heads.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -153,6 +155,10 @@ FileHandle PosixFileSystem::OpenFolder(const std::string& folder) {
 FileHandle PosixFileSystem::OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) {
   if (!folder.IsOpen()) return OpenRead(path);
   return FileHandle(OpenForReading(folder.Fd(), name.c_str()));
+}
+
+void PosixFileSystem::ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
+  ReadFileHeads(requests, heads);
 }
 
 bool PosixFileSystem::Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }

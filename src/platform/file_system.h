@@ -7,7 +7,10 @@
 // FileHandle) that opened it.
 
 #include <cstdint>
+#include <array>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -61,6 +64,25 @@ class FileHandle {
   int fd_ = -1;
 };
 
+// A file whose kind, size and first bytes are wanted (FileSystem::ReadHeads).
+inline constexpr std::size_t kHeadBytes = 2048;
+
+struct HeadRequest {
+  const FileHandle* folder = nullptr;  // may be null or closed: then `path` is used
+  const char* name = nullptr;          // NUL-terminated name within the folder
+  const std::string* path = nullptr;   // the full path
+};
+
+struct FileHead {
+  // False where this reader could not tell; the caller then opens the file
+  // itself. A file whose open or read failed is always left incomplete.
+  bool complete = false;
+  EntryKind kind = EntryKind::Unknown;
+  std::uint64_t size = 0;
+  std::uint32_t count = 0;  // bytes read into `bytes`
+  std::array<std::uint8_t, kHeadBytes> bytes;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -89,6 +111,13 @@ class FileSystem {
     return OpenRead(path);
   }
 
+  // The kind, size and first kHeadBytes bytes of many files at once, where
+  // this file system can get them faster than file by file; a head left
+  // incomplete is to be read with OpenReadAt, which tells why it failed.
+  virtual void ReadHeads(std::span<const HeadRequest> /*requests*/, std::span<FileHead> heads) {
+    for (auto& head : heads) head.complete = false;
+  }
+
   // access(path, F_OK) == 0.
   virtual bool Exists(const std::string& path) = 0;
 
@@ -113,6 +142,7 @@ class PosixFileSystem final : public FileSystem {
   FileHandle OpenRead(const std::string& path) override;
   FileHandle OpenFolder(const std::string& folder) override;
   FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;
+  void ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) override;
   bool Exists(const std::string& path) override;
   bool Unlink(const std::string& path) override;
   std::optional<MountInfo> MountOf(const std::string& path) override;

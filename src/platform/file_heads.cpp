@@ -1,0 +1,144 @@
+#include "platform/file_heads.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#ifdef KESTRILO_HAVE_IO_URING
+#include <liburing.h>
+#endif
+
+namespace kestrilo {
+
+#ifdef KESTRILO_HAVE_IO_URING
+
+namespace {
+
+constexpr unsigned kSlots = 64;
+constexpr unsigned kStepsPerFile = 4;
+
+EntryKind KindOfMode(std::uint32_t mode) {
+  if (S_ISREG(mode)) return EntryKind::File;
+  if (S_ISDIR(mode)) return EntryKind::Folder;
+  if (S_ISLNK(mode)) return EntryKind::Link;
+  return EntryKind::Other;
+}
+
+// One ring per reader thread, with a table of direct descriptors so that a
+// file is opened, read and closed by one linked chain inside the kernel.
+class HeadRing {
+ public:
+  HeadRing() {
+    if (io_uring_queue_init(kSlots * kStepsPerFile, &ring_, 0) != 0) return;
+    std::vector<int> empty(kSlots, -1);
+    if (io_uring_register_files(&ring_, empty.data(), kSlots) != 0) {
+      io_uring_queue_exit(&ring_);
+      return;
+    }
+    usable_ = true;
+  }
+  ~HeadRing() {
+    if (usable_) io_uring_queue_exit(&ring_);
+  }
+  HeadRing(const HeadRing&) = delete;
+  HeadRing& operator=(const HeadRing&) = delete;
+
+  bool Usable() const { return usable_; }
+
+  // Up to kSlots files: statx, then open into slot k, read, close. The kernel
+  // writes into buffers of the ring's own, so that nothing it writes can
+  // outlive the memory it writes to, whatever happens to this call.
+  void Read(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
+    results_.fill(-1);
+    unsigned queued = 0;
+    for (unsigned k = 0; k < requests.size(); ++k) {
+      const HeadRequest& request = requests[k];
+      const bool byName = request.folder != nullptr && request.folder->IsOpen();
+      const int folder = byName ? request.folder->Fd() : AT_FDCWD;
+      const char* name = byName ? request.name : request.path->c_str();
+
+      io_uring_sqe* sqe = io_uring_get_sqe(&ring_);
+      io_uring_prep_statx(sqe, folder, name, 0, STATX_TYPE | STATX_SIZE, &facts_[k]);
+      io_uring_sqe_set_data64(sqe, k * kStepsPerFile);
+      sqe->flags |= IOSQE_IO_LINK;
+
+      // Direct descriptors never enter the descriptor table (O_CLOEXEC is
+      // refused for them, and not needed).
+      sqe = io_uring_get_sqe(&ring_);
+      io_uring_prep_openat_direct(sqe, folder, name, O_RDONLY | O_NOATIME, 0, k);
+      io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 1);
+      sqe->flags |= IOSQE_IO_LINK;
+
+      sqe = io_uring_get_sqe(&ring_);
+      io_uring_prep_read(sqe, static_cast<int>(k), blocks_[k].data(), kHeadBytes, 0);
+      io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 2);
+      // The close runs even when the read failed, or the slot would stay taken.
+      sqe->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
+
+      sqe = io_uring_get_sqe(&ring_);
+      io_uring_prep_close_direct(sqe, k);
+      io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 3);
+      queued += kStepsPerFile;
+    }
+    const int submitted = io_uring_submit(&ring_);
+    // A ring that took only part of a batch is not used again.
+    if (submitted != static_cast<int>(queued)) usable_ = false;
+    for (int done = 0; done < submitted; ++done) {
+      io_uring_cqe* cqe = nullptr;
+      int waited;
+      do {
+        waited = io_uring_wait_cqe(&ring_, &cqe);
+      } while (waited == -EINTR || waited == -EAGAIN);
+      if (waited != 0) {
+        usable_ = false;
+        return;
+      }
+      results_[io_uring_cqe_get_data64(cqe)] = cqe->res;
+      io_uring_cqe_seen(&ring_, cqe);
+    }
+    if (!usable_) return;
+    for (unsigned k = 0; k < requests.size(); ++k) {
+      const int* step = &results_[k * kStepsPerFile];
+      // statx, open and read must all have succeeded; anything else is left
+      // to the caller's own open, which tells the cases apart.
+      if (step[0] < 0 || step[1] < 0 || step[2] < 0) continue;
+      FileHead& head = heads[k];
+      head.complete = true;
+      head.kind = KindOfMode(facts_[k].stx_mode);
+      head.size = facts_[k].stx_size;
+      head.count = static_cast<std::uint32_t>(step[2]);
+      std::memcpy(head.bytes.data(), blocks_[k].data(), head.count);
+    }
+  }
+
+ private:
+  io_uring ring_{};
+  bool usable_ = false;
+  std::array<struct statx, kSlots> facts_{};
+  std::array<std::array<std::uint8_t, kHeadBytes>, kSlots> blocks_{};
+  std::array<int, kSlots * kStepsPerFile> results_{};
+};
+
+}  // namespace
+
+void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
+  thread_local HeadRing ring;
+  for (auto& head : heads) head.complete = false;
+  for (std::size_t begin = 0; begin < requests.size() && ring.Usable(); begin += kSlots) {
+    const std::size_t count = std::min<std::size_t>(kSlots, requests.size() - begin);
+    ring.Read(requests.subspan(begin, count), heads.subspan(begin, count));
+  }
+}
+
+#else
+
+void ReadFileHeads(std::span<const HeadRequest>, std::span<FileHead> heads) {
+  for (auto& head : heads) head.complete = false;
+}
+
+#endif
+
+}  // namespace kestrilo
