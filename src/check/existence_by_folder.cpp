@@ -9,8 +9,14 @@ namespace kestrilo {
 
 void ExistenceByFolder::Expect(std::string_view path) {
   const std::string_view folder = FolderPartWithSeparator(path);
-  if (folder.empty()) return;
-  if (folders_.find(std::string(folder)) == folders_.end()) folders_.emplace(std::string(folder), Folder{});
+  if (folder.empty()) {
+    folderOf_.push_back(nullptr);
+    return;
+  }
+  auto found = folders_.find(folder);
+  if (found == folders_.end()) found = folders_.emplace(std::string(folder), Folder{}).first;
+  // Elements of an unordered_map stay where they are while it grows.
+  folderOf_.push_back(&found->second);
 }
 
 void ExistenceByFolder::ListFolders() {
@@ -24,15 +30,17 @@ void ExistenceByFolder::ListFolders() {
     if (!folder.listed) return;
     for (auto& entry : entries) {
       if (entry.kind == EntryKind::File || entry.kind == EntryKind::Folder) {
-        folder.plainOrder.push_back(static_cast<std::uint32_t>(folder.plainNames.size()));
-        folder.plainNames.append(entry.name).push_back('\0');
+        folder.plainOrder.push_back({static_cast<std::uint32_t>(folder.plainNames.size()),
+                                     static_cast<std::uint32_t>(entry.name.size())});
+        folder.plainNames.append(entry.name);
       } else {
         folder.otherNames.push_back(std::move(entry.name));
       }
     }
     const char* names = folder.plainNames.data();
-    std::sort(folder.plainOrder.begin(), folder.plainOrder.end(),
-              [names](std::uint32_t a, std::uint32_t b) { return std::string_view(names + a) < std::string_view(names + b); });
+    std::sort(folder.plainOrder.begin(), folder.plainOrder.end(), [names](Folder::Name a, Folder::Name b) {
+      return std::string_view(names + a.offset, a.length) < std::string_view(names + b.offset, b.length);
+    });
     std::sort(folder.otherNames.begin(), folder.otherNames.end());
     folder.plainNames.shrink_to_fit();
     folder.plainOrder.shrink_to_fit();
@@ -41,18 +49,18 @@ void ExistenceByFolder::ListFolders() {
 
 bool ExistenceByFolder::Folder::HasPlain(std::string_view name) const {
   const char* names = plainNames.data();
-  const auto found = std::lower_bound(plainOrder.begin(), plainOrder.end(), name,
-                                      [names](std::uint32_t a, std::string_view b) { return std::string_view(names + a) < b; });
-  return found != plainOrder.end() && std::string_view(names + *found) == name;
+  const auto found = std::lower_bound(plainOrder.begin(), plainOrder.end(), name, [names](Name a, std::string_view b) {
+    return std::string_view(names + a.offset, a.length) < b;
+  });
+  return found != plainOrder.end() && std::string_view(names + found->offset, found->length) == name;
 }
 
-bool ExistenceByFolder::Exists(const std::string& path) const {
-  const std::string_view folderPart = FolderPartWithSeparator(path);
-  const auto folder = folders_.find(std::string(folderPart));
-  if (folder == folders_.end() || !folder->second.listed) return fs_.Exists(path);
-  const std::string_view name = std::string_view(path).substr(folderPart.size());
-  if (folder->second.HasPlain(name)) return true;
-  const auto& others = folder->second.otherNames;
+bool ExistenceByFolder::Exists(std::size_t index, const std::string& path) const {
+  const Folder* folder = index < folderOf_.size() ? folderOf_[index] : nullptr;
+  if (folder == nullptr || !folder->listed) return fs_.Exists(path);
+  const std::string_view name = std::string_view(path).substr(FolderPartWithSeparator(path).size());
+  if (folder->HasPlain(name)) return true;
+  const auto& others = folder->otherNames;
   if (std::binary_search(others.begin(), others.end(), name)) return fs_.Exists(path);
   return false;
 }

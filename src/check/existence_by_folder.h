@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -20,27 +21,39 @@ class ExistenceByFolder {
  public:
   ExistenceByFolder(FileSystem& fs, unsigned threads) : fs_(fs), threads_(threads) {}
 
-  // Notes a path whose existence will be asked.
+  // Notes the next path whose existence will be asked.
   void Expect(std::string_view path);
   // Lists every noted folder (in parallel).
   void ListFolders();
-  // Whether `path` exists; only for noted paths, after ListFolders.
-  bool Exists(const std::string& path) const;
+  // Whether `path`, the `index`-th path noted (from 0), exists; after ListFolders.
+  bool Exists(std::size_t index, const std::string& path) const;
 
  private:
   // The names of one folder, packed: with millions of files every byte per
   // name counts.
   struct Folder {
     bool listed = false;
-    std::string plainNames;                // files and folders, each ended by NUL
-    std::vector<std::uint32_t> plainOrder;  // offsets into plainNames, sorted by name
+    struct Name {
+      std::uint32_t offset;
+      std::uint32_t length;
+    };
+    std::string plainNames;           // files and folders, one after another
+    std::vector<Name> plainOrder;      // into plainNames, sorted by name
     std::vector<std::string> otherNames;    // links and the like, sorted
     bool HasPlain(std::string_view name) const;
   };
 
+  // Looked up by a view into each path, without making a string of it.
+  struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+
   FileSystem& fs_;
   unsigned threads_;
-  std::unordered_map<std::string, Folder> folders_;
+  std::unordered_map<std::string, Folder, ViewHash, std::equal_to<>> folders_;
+  // The folder of each noted path, in the order noted (null: no folder part).
+  std::vector<const Folder*> folderOf_;
 };
 
 }  // namespace kestrilo

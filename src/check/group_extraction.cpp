@@ -69,8 +69,9 @@ int DuplicateEngine::TakeOutCheckFiles() {
     existence.ListFolders();
 
     bool first = true;
+    std::size_t index = 0;
     for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
-      if (!existence.Exists(path)) {
+      if (!existence.Exists(index++, path)) {
         table_.RemoveHash(signature, path);
         continue;
       }
