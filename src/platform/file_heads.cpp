@@ -68,7 +68,7 @@ class HeadRing {
       // Direct descriptors never enter the descriptor table (O_CLOEXEC is
       // refused for them, and not needed).
       sqe = io_uring_get_sqe(&ring_);
-      io_uring_prep_openat_direct(sqe, folder, name, O_RDONLY | O_NOATIME, 0, k);
+      io_uring_prep_openat_direct(sqe, folder, name, O_RDONLY | (noAccessTime_ ? O_NOATIME : 0), 0, k);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 1);
       sqe->flags |= IOSQE_IO_LINK;
 
@@ -102,6 +102,8 @@ class HeadRing {
     if (!usable_) return;
     for (unsigned k = 0; k < requests.size(); ++k) {
       const int* step = &results_[k * kStepsPerFile];
+      // O_NOATIME is refused for files of other owners: stop asking for it.
+      if (step[1] == -EPERM) noAccessTime_ = false;
       // statx, open and read must all have succeeded; anything else is left
       // to the caller's own open, which tells the cases apart.
       if (step[0] < 0 || step[1] < 0 || step[2] < 0) continue;
@@ -117,6 +119,7 @@ class HeadRing {
  private:
   io_uring ring_{};
   bool usable_ = false;
+  bool noAccessTime_ = true;
   std::array<struct statx, kSlots> facts_{};
   std::array<std::array<std::uint8_t, kHeadBytes>, kSlots> blocks_{};
   std::array<int, kSlots * kStepsPerFile> results_{};
