@@ -65,7 +65,7 @@ struct Folder {
 
 // What one file holds. Files with equal content and size are exact copies;
 // `flipAt` changes one byte past the digested head to make a near-duplicate.
-struct FileSpec {
+struct FilePlan {
   std::uint64_t size = 0;
   std::uint64_t content = 0;
   std::uint64_t flipAt = 0;
@@ -132,20 +132,20 @@ std::vector<Folder> LayOutFolders(const std::string& root, std::uint64_t fileCou
   return folders;
 }
 
-std::vector<FileSpec> ChooseContents(std::uint64_t fileCount, const SizeModel& sizes, SplitMix64& rng, TreeStats& stats) {
-  std::vector<FileSpec> specs;
-  specs.reserve(fileCount);
+std::vector<FilePlan> ChooseContents(std::uint64_t fileCount, const SizeModel& sizes, SplitMix64& rng, TreeStats& stats) {
+  std::vector<FilePlan> plans;
+  plans.reserve(fileCount);
   std::uint64_t nextContent = 1;
 
   stats.empty = std::min<std::uint64_t>(fileCount, 3 + fileCount / 20000);
-  for (std::uint64_t i = 0; i < stats.empty; ++i) specs.push_back({0, nextContent++, 0, 0});
+  for (std::uint64_t i = 0; i < stats.empty; ++i) plans.push_back({0, nextContent++, 0, 0});
 
   // Exact copies: groups of 2-5 until 10% of the files are in one.
   const std::uint64_t copyTarget = fileCount / 10;
   while (stats.copies + 2 <= copyTarget) {
     std::uint64_t members = std::min(rng.Between(2, 5), copyTarget - stats.copies);
-    FileSpec spec{sizes.Draw(rng), nextContent++, 0, 0};
-    for (std::uint64_t m = 0; m < members; ++m) specs.push_back(spec);
+    FilePlan plan{sizes.Draw(rng), nextContent++, 0, 0};
+    for (std::uint64_t m = 0; m < members; ++m) plans.push_back(plan);
     stats.copies += members;
     ++stats.copyGroups;
   }
@@ -157,12 +157,12 @@ std::vector<FileSpec> ChooseContents(std::uint64_t fileCount, const SizeModel& s
     std::uint64_t members = std::min(rng.Between(2, 3), nearTarget - stats.near);
     std::uint64_t size = sizes.Draw(rng, kHeadBytes + 1);
     std::uint64_t content = nextContent++;
-    specs.push_back({size, content, 0, 0});
+    plans.push_back({size, content, 0, 0});
     for (std::uint64_t m = 1; m < members; ++m) {
       // Every fourth difference sits in the very last byte: the worst case
       // for a comparison that reads until the first difference.
       std::uint64_t at = rng.Below(4) == 0 ? size - 1 : rng.Between(kHeadBytes, size - 1);
-      specs.push_back({size, content, at, static_cast<std::uint8_t>(m)});
+      plans.push_back({size, content, at, static_cast<std::uint8_t>(m)});
     }
     stats.near += members;
     ++stats.nearGroups;
@@ -171,18 +171,18 @@ std::vector<FileSpec> ChooseContents(std::uint64_t fileCount, const SizeModel& s
   // A few common sizes, each file with its own content.
   static constexpr std::uint64_t kCommonSizes[] = {4096, 4096, 4096, 4096, 8192, 8192, 8192, 16384, 16384, 65536};
   const std::uint64_t commonTarget = fileCount * 8 / 100;
-  for (; stats.common < commonTarget && specs.size() < fileCount; ++stats.common)
-    specs.push_back({kCommonSizes[rng.Below(std::size(kCommonSizes))], nextContent++, 0, 0});
+  for (; stats.common < commonTarget && plans.size() < fileCount; ++stats.common)
+    plans.push_back({kCommonSizes[rng.Below(std::size(kCommonSizes))], nextContent++, 0, 0});
 
-  while (specs.size() < fileCount) {
-    specs.push_back({sizes.Draw(rng), nextContent++, 0, 0});
+  while (plans.size() < fileCount) {
+    plans.push_back({sizes.Draw(rng), nextContent++, 0, 0});
     ++stats.unique;
   }
-  specs.resize(fileCount);
+  plans.resize(fileCount);
 
   // Shuffle so that the members of a group land in different folders.
-  for (std::uint64_t i = specs.size(); i > 1; --i) std::swap(specs[i - 1], specs[rng.Below(i)]);
-  return specs;
+  for (std::uint64_t i = plans.size(); i > 1; --i) std::swap(plans[i - 1], plans[rng.Below(i)]);
+  return plans;
 }
 
 std::string FileName(std::uint64_t index, TreeStats& stats) {
@@ -200,14 +200,14 @@ std::string FileName(std::uint64_t index, TreeStats& stats) {
   return name;
 }
 
-void Fill(std::vector<std::uint8_t>& buffer, const FileSpec& spec, std::uint64_t seed) {
-  SplitMix64 rng(MixSeed(seed, spec.content));
-  std::size_t words = (spec.size + 7) / 8;
+void Fill(std::vector<std::uint8_t>& buffer, const FilePlan& plan, std::uint64_t seed) {
+  SplitMix64 rng(MixSeed(seed, plan.content));
+  std::size_t words = (plan.size + 7) / 8;
   for (std::size_t w = 0; w < words; ++w) {
     std::uint64_t v = rng.Next();
     std::memcpy(buffer.data() + w * 8, &v, 8);
   }
-  if (spec.flipWith != 0) buffer[spec.flipAt] ^= spec.flipWith;
+  if (plan.flipWith != 0) buffer[plan.flipAt] ^= plan.flipWith;
 }
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -253,7 +253,7 @@ int main(int argc, char** argv) {
   TreeStats stats;
   SizeModel sizes(fileCount);
   std::vector<Folder> folders = LayOutFolders(root, fileCount, rng);
-  std::vector<FileSpec> specs = ChooseContents(fileCount, sizes, rng, stats);
+  std::vector<FilePlan> plans = ChooseContents(fileCount, sizes, rng, stats);
   stats.folders = folders.size();
 
   // A fresh folder, so that no file of an earlier tree is mixed in.
@@ -263,10 +263,10 @@ int main(int argc, char** argv) {
   for (const Folder& folder : folders) {
     if (folder.depth > 0 && ::mkdir(folder.path.c_str(), 0755) != 0) Fail("cannot create " + folder.path);
     for (std::uint64_t i = 0; i < folder.files; ++i, ++index) {
-      const FileSpec& spec = specs[index];
-      Fill(buffer, spec, seed);
-      WriteFile(folder.path + "/" + FileName(index, stats), buffer.data(), spec.size);
-      stats.bytes += spec.size;
+      const FilePlan& plan = plans[index];
+      Fill(buffer, plan, seed);
+      WriteFile(folder.path + "/" + FileName(index, stats), buffer.data(), plan.size);
+      stats.bytes += plan.size;
     }
   }
 
