@@ -6,7 +6,8 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
 cmake -S "$here" --preset release >/dev/null
-cmake --build "$here/build/release" -j "$(nproc)"
+# Only the two programs: the tests are scripts/test.sh's business.
+cmake --build "$here/build/release" -j "$(nproc)" --target kestrilo-cli kestrilo
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$here/build/release/src/ui/kestrilo" ]; then
   exec "$here/build/release/src/ui/kestrilo"
