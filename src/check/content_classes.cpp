@@ -22,7 +22,15 @@ struct OpenFile {
   FileHandle handle;
   std::unique_ptr<char[]> block;
   long filled = 0;
+  std::uint64_t total = 0;  // bytes read so far
 };
+
+// A file that was cut short or grew while it was read was not read as any one
+// state of it: its bytes match nothing.
+bool ReadWhole(const FileHandle& handle, std::uint64_t total) {
+  const auto facts = handle.Facts();
+  return facts && facts->size == total;
+}
 
 // Reads the members side by side and refines them into classes of identical
 // content; each member ends up with the index of its class's first member.
@@ -41,6 +49,7 @@ bool RefineSideBySide(std::vector<OpenFile>& files, std::size_t blockSize, const
       for (OpenFile* file : cell) {
         file->filled = file->handle.ReadFull(file->block.get(), blockSize);
         if (file->filled < 0) file->filled = 0;
+        file->total += static_cast<std::uint64_t>(file->filled);
       }
       std::vector<std::vector<OpenFile*>> split;
       for (OpenFile* file : cell) {
@@ -57,8 +66,18 @@ bool RefineSideBySide(std::vector<OpenFile>& files, std::size_t blockSize, const
       }
       for (auto& part : split) {
         const bool ended = part.front()->filled == 0;
-        if (part.size() == 1 || ended) {
-          for (OpenFile* member : part) representative[member->index] = part.front()->index;
+        if (part.size() == 1) {
+          representative[part.front()->index] = part.front()->index;
+        } else if (ended) {
+          const OpenFile* first = nullptr;
+          for (OpenFile* member : part) {
+            if (!ReadWhole(member->handle, member->total)) {
+              representative[member->index] = member->index;
+              continue;
+            }
+            if (first == nullptr) first = member;
+            representative[member->index] = first->index;
+          }
         } else {
           next.push_back(std::move(part));
         }
@@ -73,6 +92,7 @@ std::optional<XXH128_hash_t> HashWhole(FileHandle& handle, const StopRequest& st
   XXH3_state_t* state = XXH3_createState();
   if (state == nullptr) return std::nullopt;
   XXH3_128bits_reset(state);
+  std::uint64_t total = 0;
   for (;;) {
     if (stop.IsSet()) {
       XXH3_freeState(state);
@@ -80,10 +100,12 @@ std::optional<XXH128_hash_t> HashWhole(FileHandle& handle, const StopRequest& st
     }
     const long got = handle.ReadFull(block, kPairBlock);
     if (got <= 0) break;
+    total += static_cast<std::uint64_t>(got);
     XXH3_128bits_update(state, block, static_cast<std::size_t>(got));
   }
   const XXH128_hash_t hash = XXH3_128bits_digest(state);
   XXH3_freeState(state);
+  if (!ReadWhole(handle, total)) return std::nullopt;
   return hash;
 }
 
@@ -137,12 +159,21 @@ class Classifier {
     return i;
   }
 
+  // Opens member i again; not open when its path names another file by now
+  // than the one its facts were taken of.
+  FileHandle Reopen(std::size_t i) {
+    FileHandle handle = fs_.OpenRead(paths_[i]);
+    const auto facts = handle.Facts();
+    if (!facts || facts->id != result_.facts[i]->id) return FileHandle();
+    return handle;
+  }
+
   // `handles`, when given, holds members that are open already.
   bool Refine(const std::vector<std::size_t>& members, std::vector<FileHandle>* handles) {
     std::vector<OpenFile> files;
     files.reserve(members.size());
     for (std::size_t i : members) {
-      FileHandle handle = handles != nullptr && (*handles)[i].IsOpen() ? std::move((*handles)[i]) : fs_.OpenRead(paths_[i]);
+      FileHandle handle = handles != nullptr && (*handles)[i].IsOpen() ? std::move((*handles)[i]) : Reopen(i);
       // A file that could be opened once but not again matches nothing.
       if (!handle.IsOpen()) continue;
       handle.AdviseSequential();
@@ -170,7 +201,7 @@ class Classifier {
     auto block = std::make_unique_for_overwrite<char[]>(kPairBlock);
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> byHash;
     for (std::size_t i : members) {
-      FileHandle handle = fs_.OpenRead(paths_[i]);
+      FileHandle handle = Reopen(i);
       if (!handle.IsOpen()) continue;
       handle.AdviseSequential();
       const auto hash = HashWhole(handle, stop_, block.get());

@@ -193,10 +193,14 @@ void DuplicateEngine::GetFiles(const std::string& path) {
   FolderHandles handles(fs_);
   Registrar registrar(table_, status_, stop_, fs_, EffectiveThreads(readerThreads_));
 
-  // A path that names a file (the chosen or dropped item itself is followed
-  // when it is a link) is registered on its own, whatever the wildcard says.
+  // A path that names a file is registered on its own, whatever the wildcard
+  // says. The chosen or dropped item itself is followed when it is a link, and
+  // the file it leads to is registered: links are never read through later.
   if (const auto facts = fs_.Examine(path, true); facts && facts->kind != EntryKind::Folder) {
-    if (facts->kind == EntryKind::File && registrar.Add(path)) registrar.Finish();
+    if (facts->kind != EntryKind::File) return;
+    const auto itself = fs_.Examine(path, false);
+    const auto file = itself && itself->kind == EntryKind::Link ? fs_.Resolve(path) : path;
+    if (file && registrar.Add(*file)) registrar.Finish();
     return;
   }
 

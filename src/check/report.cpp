@@ -35,7 +35,7 @@ bool WriteAll(int fd, const std::string& text) {
 namespace {
 
 // Hands the report's text to `sink` a piece at a time, so that a report of a
-// million rows never stands in memory whole; stops when the sink refuses.
+// million rows need not stand in memory whole; stops when the sink refuses.
 template <typename Sink>
 bool ProduceReport(const Grid& grid, Sink sink) {
   constexpr std::size_t kPiece = 64 * 1024;
@@ -74,29 +74,27 @@ namespace {
 // A report aimed at a device or a pipe (/dev/null, /dev/stdout) is written
 // straight into it: there is nothing to keep intact and nothing to rename.
 ReportResult WriteInPlace(const Grid& grid, const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return ReportResult::CannotOpen;
   const bool written = WriteReport(grid, fd);
   return ::close(fd) == 0 && written ? ReportResult::Saved : ReportResult::CannotWrite;
 }
 
-}  // namespace
+// An existing report is written into the file itself, as opening it for
+// writing would: a file the user may not write is refused, and its owner, mode
+// and hard links stay as they are, whether or not its folder is writable. It
+// is emptied only once it has opened and the whole text is ready.
+ReportResult OverwriteFile(const Grid& grid, const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return ReportResult::CannotOpen;
+  const std::string text = ReportText(grid);
+  const bool written = ::ftruncate(fd, 0) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  return ::close(fd) == 0 && written ? ReportResult::Saved : ReportResult::CannotWrite;
+}
 
-ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
-  std::string path = chosen;
-  struct stat target {};
-  if (::lstat(chosen.c_str(), &target) == 0 && S_ISLNK(target.st_mode)) {
-    // Replace the file the link points to, not the link.
-    if (char* resolved = ::realpath(chosen.c_str(), nullptr)) {
-      path = resolved;
-      std::free(resolved);
-    }
-  }
-  if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
-    if (S_ISDIR(target.st_mode)) return ReportResult::CannotOpen;
-    return WriteInPlace(grid, path);
-  }
-
+// A new report is written beside its place and renamed into it only when
+// every write succeeded, so that a failed save leaves no half-written file.
+ReportResult CreateFile(const Grid& grid, const std::string& path) {
   std::string folder(FolderPartWithSeparator(path));
   std::string pattern = folder + ".kestrilo-report-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -105,16 +103,10 @@ ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
   if (fd < 0) return ReportResult::CannotOpen;
   const std::string temp(name.data());
 
-  // Keep the permissions an existing report has, and otherwise those a newly
-  // created file would get.
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
-    ::fchmod(fd, existing.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
+  // The permissions a file newly created by opening it would get.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
 
   const bool written = WriteReport(grid, fd) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
@@ -123,6 +115,24 @@ ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
     return ReportResult::CannotWrite;
   }
   return ReportResult::Saved;
+}
+
+}  // namespace
+
+ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
+  std::string path = chosen;
+  struct stat target {};
+  if (::lstat(chosen.c_str(), &target) == 0 && S_ISLNK(target.st_mode)) {
+    // Write the file the link points to, not the link.
+    if (char* resolved = ::realpath(chosen.c_str(), nullptr)) {
+      path = resolved;
+      std::free(resolved);
+    }
+  }
+  if (::stat(path.c_str(), &target) != 0) return CreateFile(grid, path);
+  if (S_ISDIR(target.st_mode)) return ReportResult::CannotOpen;
+  if (!S_ISREG(target.st_mode)) return WriteInPlace(grid, path);
+  return OverwriteFile(grid, path);
 }
 
 }  // namespace kestrilo

@@ -17,9 +17,10 @@ bool WriteReport(const Grid& grid, int fd);
 
 enum class ReportResult { Saved, CannotOpen, CannotWrite };
 
-// Writes the report into a new file beside `path` and renames it into place
-// only when every write and the close succeeded, so that a failed save never
-// leaves a half-written report or spoils an existing file of that name.
+// Saves the report as `path`. An existing file is written in place, keeping
+// its owner, mode and links; CannotOpen when it may not be written. A new
+// file is written beside `path` and renamed into place only when every write
+// and the close succeeded, so that a failed save leaves no half-written file.
 ReportResult SaveReport(const Grid& grid, const std::string& path);
 
 }  // namespace kestrilo

@@ -103,6 +103,12 @@ void DuplicateEngine::CheckFiles() {
       classes[received++] = queued.front().get();
       queued.pop_front();
     }
+    // The stop is looked at before each row only: the anchor that is being
+    // numbered gets its whole group even when a stop cut its reading short.
+    if (classes[set].stopped) {
+      const StopRequest never;
+      classes[set] = ClassifyContents(fs_, sets[set].paths, never);
+    }
     return classes[set];
   };
 

@@ -44,6 +44,8 @@ std::optional<FileFacts> FaultyFileSystem::Examine(const std::string& path, bool
   return inner_.Examine(path, followLink);
 }
 
+std::optional<std::string> FaultyFileSystem::Resolve(const std::string& path) { return inner_.Resolve(path); }
+
 FileHandle FaultyFileSystem::OpenRead(const std::string& path) {
   if (Fails(failOpen_, path)) {
     errno = EACCES;

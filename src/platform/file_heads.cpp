@@ -18,14 +18,10 @@ namespace kestrilo {
 namespace {
 
 constexpr unsigned kSlots = 64;
-constexpr unsigned kStepsPerFile = 4;
-
-EntryKind KindOfMode(std::uint32_t mode) {
-  if (S_ISREG(mode)) return EntryKind::File;
-  if (S_ISDIR(mode)) return EntryKind::Folder;
-  if (S_ISLNK(mode)) return EntryKind::Link;
-  return EntryKind::Other;
-}
+constexpr unsigned kStepsPerFile = 6;
+// A read that has not finished by then is abandoned, and the file is left to
+// the caller's own open: a FIFO that took a file's place may never deliver.
+constexpr long long kReadPatienceNs = 1'000'000'000;
 
 // One ring per reader thread, with a table of direct descriptors so that a
 // file is opened, read and closed by one linked chain inside the kernel.
@@ -48,12 +44,16 @@ class HeadRing {
 
   bool Usable() const { return usable_; }
 
-  // Up to kSlots files: statx, then open into slot k, read, close. The kernel
+  // Up to kSlots files: statx, then open into slot k, read, statx again,
+  // close. A link in the last component is never followed and the open never
+  // waits; the two statx calls must see the same regular file for the head to
+  // count, since the kind of a direct descriptor cannot be asked. The kernel
   // writes into buffers of the ring's own, so that nothing it writes can
   // outlive the memory it writes to, whatever happens to this call.
   void Read(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
     results_.fill(-1);
     unsigned queued = 0;
+    __kernel_timespec patience{kReadPatienceNs / 1'000'000'000, kReadPatienceNs % 1'000'000'000};
     for (unsigned k = 0; k < requests.size(); ++k) {
       const HeadRequest& request = requests[k];
       const bool byName = request.folder != nullptr && request.folder->IsOpen();
@@ -61,14 +61,15 @@ class HeadRing {
       const char* name = byName ? request.name : request.path->c_str();
 
       io_uring_sqe* sqe = io_uring_get_sqe(&ring_);
-      io_uring_prep_statx(sqe, folder, name, 0, STATX_TYPE | STATX_SIZE, &facts_[k]);
+      io_uring_prep_statx(sqe, folder, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE | STATX_INO, &facts_[k]);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile);
       sqe->flags |= IOSQE_IO_LINK;
 
       // Direct descriptors never enter the descriptor table (O_CLOEXEC is
       // refused for them, and not needed).
       sqe = io_uring_get_sqe(&ring_);
-      io_uring_prep_openat_direct(sqe, folder, name, O_RDONLY | (noAccessTime_ ? O_NOATIME : 0), 0, k);
+      io_uring_prep_openat_direct(sqe, folder, name,
+                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (noAccessTime_ ? O_NOATIME : 0), 0, k);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 1);
       sqe->flags |= IOSQE_IO_LINK;
 
@@ -79,8 +80,18 @@ class HeadRing {
       sqe->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
 
       sqe = io_uring_get_sqe(&ring_);
-      io_uring_prep_close_direct(sqe, k);
+      io_uring_prep_link_timeout(sqe, &patience, 0);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 3);
+      sqe->flags |= IOSQE_IO_HARDLINK;
+
+      sqe = io_uring_get_sqe(&ring_);
+      io_uring_prep_statx(sqe, folder, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE | STATX_INO, &after_[k]);
+      io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 4);
+      sqe->flags |= IOSQE_IO_HARDLINK;
+
+      sqe = io_uring_get_sqe(&ring_);
+      io_uring_prep_close_direct(sqe, k);
+      io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 5);
       queued += kStepsPerFile;
     }
     const int submitted = io_uring_submit(&ring_);
@@ -104,12 +115,20 @@ class HeadRing {
       const int* step = &results_[k * kStepsPerFile];
       // O_NOATIME is refused for files of other owners: stop asking for it.
       if (step[1] == -EPERM) noAccessTime_ = false;
-      // statx, open and read must all have succeeded; anything else is left
-      // to the caller's own open, which tells the cases apart.
-      if (step[0] < 0 || step[1] < 0 || step[2] < 0) continue;
+      // statx, open, read and the second statx must all have succeeded, on one
+      // regular file that kept its size; anything else is left to the caller's
+      // own open, which tells the cases apart.
+      if (step[0] < 0 || step[1] < 0 || step[2] < 0 || step[4] < 0) continue;
+      const struct statx& before = facts_[k];
+      const struct statx& after = after_[k];
+      if (!S_ISREG(before.stx_mode) || !S_ISREG(after.stx_mode) || before.stx_ino != after.stx_ino ||
+          before.stx_dev_major != after.stx_dev_major || before.stx_dev_minor != after.stx_dev_minor ||
+          before.stx_size != after.stx_size) {
+        continue;
+      }
       FileHead& head = heads[k];
       head.complete = true;
-      head.kind = KindOfMode(facts_[k].stx_mode);
+      head.kind = EntryKind::File;
       head.size = facts_[k].stx_size;
       head.count = static_cast<std::uint32_t>(step[2]);
       std::memcpy(head.bytes.data(), blocks_[k].data(), head.count);
@@ -121,6 +140,7 @@ class HeadRing {
   bool usable_ = false;
   bool noAccessTime_ = true;
   std::array<struct statx, kSlots> facts_{};
+  std::array<struct statx, kSlots> after_{};
   std::array<std::array<std::uint8_t, kHeadBytes>, kSlots> blocks_{};
   std::array<int, kSlots * kStepsPerFile> results_{};
 };

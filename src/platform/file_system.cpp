@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 
 namespace kestrilo {
 
@@ -127,19 +128,46 @@ std::optional<FileFacts> PosixFileSystem::Examine(const std::string& path, bool 
   return FactsOf(info);
 }
 
+std::optional<std::string> PosixFileSystem::Resolve(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::nullopt;
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
 namespace {
 
-// openat for reading, without touching the access time where permitted.
-int OpenForReading(int folder, const char* path) {
+int OpenWithRetry(int folder, const char* path, int flags) {
   int fd;
   do {
-    fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC | O_NOATIME);
+    fd = ::openat(folder, path, flags);
   } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// openat for reading a regular file, without touching the access time where
+// permitted. A link in the last component is not followed, and the open never
+// waits: a FIFO, a device or a folder that took the file's place since it was
+// listed is refused (a FIFO would block the open, a folder reads as nothing).
+int OpenForReading(int folder, const char* path) {
+  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+  int fd = OpenWithRetry(folder, path, kFlags | O_NOATIME);
   // O_NOATIME is refused with EPERM on files the caller does not own.
-  if (fd < 0 && errno == EPERM) {
-    do {
-      fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+  if (fd < 0 && errno == EPERM) fd = OpenWithRetry(folder, path, kFlags);
+  if (fd < 0) return -1;
+  struct stat info {};
+  const bool examined = ::fstat(fd, &info) == 0;
+  if (!examined || !S_ISREG(info.st_mode)) {
+    const int error = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  // Reads of a regular file wait for the disk as usual.
+  if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
   }
   return fd;
 }

@@ -98,7 +98,14 @@ class FileSystem {
   // examined.
   virtual std::optional<FileFacts> Examine(const std::string& path, bool followLink) = 0;
 
-  // Opens for reading (O_RDONLY | O_CLOEXEC, O_NOATIME where permitted).
+  // The path with every link on its way resolved (realpath); nothing when it
+  // cannot be resolved or this file system cannot tell.
+  virtual std::optional<std::string> Resolve(const std::string& /*path*/) { return std::nullopt; }
+
+  // Opens a regular file for reading (O_RDONLY | O_CLOEXEC, O_NOATIME where
+  // permitted). A link in the last component is never followed, and anything
+  // but a regular file (a folder, FIFO, socket or device) is refused without
+  // waiting; the handle then is not open.
   virtual FileHandle OpenRead(const std::string& path) = 0;
 
   // A handle on a folder through which its files can be opened by name
@@ -113,7 +120,8 @@ class FileSystem {
 
   // The kind, size and first kHeadBytes bytes of many files at once, where
   // this file system can get them faster than file by file; a head left
-  // incomplete is to be read with OpenReadAt, which tells why it failed.
+  // incomplete is to be read with OpenReadAt, which tells why it failed. As
+  // with OpenRead, links are not followed and only regular files are read.
   virtual void ReadHeads(std::span<const HeadRequest> /*requests*/, std::span<FileHead> heads) {
     for (auto& head : heads) head.complete = false;
   }
@@ -139,6 +147,7 @@ class PosixFileSystem final : public FileSystem {
  public:
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
   std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
+  std::optional<std::string> Resolve(const std::string& path) override;
   FileHandle OpenRead(const std::string& path) override;
   FileHandle OpenFolder(const std::string& folder) override;
   FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;

@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <functional>
 #include <random>
+#include <utility>
 
 #include "check_fixture.h"
+#include "support/bounded_run.h"
 #include "fingerprint/file_signature.h"
 #include "fingerprint/md5.h"
 
@@ -137,6 +140,101 @@ TEST_F(CheckWalk, AChosenLinkIsFollowed) {
   engine.GetFiles(link);
   EXPECT_EQ(Paths(), std::vector<std::string>{link + "/file"});
 }
+
+TEST_F(CheckWalk, AChosenLinkToAFileRegistersTheFileItLeadsTo) {
+  const std::string real = tree.Write("real/file", "content");
+  const std::string link = tree.Symlink("chosen", real);
+  engine.GetFiles(link);
+  EXPECT_EQ(Paths(), std::vector<std::string>{real});
+}
+
+// The real file system, except that listing one folder swaps one of its files
+// for something else right after the listing, as a user's changing tree may.
+class SwapAfterListing final : public FileSystem {
+ public:
+  SwapAfterListing(std::string folder, std::function<void()> swap) : folder_(std::move(folder)), swap_(std::move(swap)) {}
+
+  bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override {
+    const bool listed = inner_.ListFolder(folder, out);
+    if (folder == folder_ && swap_) std::exchange(swap_, nullptr)();
+    return listed;
+  }
+  std::optional<FileFacts> Examine(const std::string& path, bool followLink) override {
+    return inner_.Examine(path, followLink);
+  }
+  FileHandle OpenRead(const std::string& path) override { return inner_.OpenRead(path); }
+  FileHandle OpenFolder(const std::string& folder) override { return inner_.OpenFolder(folder); }
+  FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override {
+    return inner_.OpenReadAt(folder, name, path);
+  }
+  void ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) override {
+    inner_.ReadHeads(requests, heads);
+  }
+  bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  bool Unlink(const std::string& path) override { return inner_.Unlink(path); }
+  std::optional<MountInfo> MountOf(const std::string& path) override { return inner_.MountOf(path); }
+
+ private:
+  FileSystem& inner_ = SystemFileSystem();
+  std::string folder_;
+  std::function<void()> swap_;
+};
+
+enum class SwappedIn { LinkToAFile, Fifo, FifoWithWriter, Folder };
+
+class CheckWalkSwapped : public ::testing::TestWithParam<std::tuple<SwappedIn, unsigned>> {};
+
+// A file listed as a file but something else when it is opened is neither
+// read through a link nor waited for; it is not registered.
+TEST_P(CheckWalkSwapped, FileIsNeverReadThroughALinkNorWaitedFor) {
+  const auto [swappedIn, readers] = GetParam();
+  TempTree tree;
+  const std::string kept = tree.Write("walked/a", "kept");
+  const std::string swapped = tree.Write("walked/b", "swapped");
+  const std::string target = tree.Write("elsewhere/target", "target");
+  int writer = -1;
+  SwapAfterListing fs(tree.Path("walked/"), [&] {
+    ::unlink(swapped.c_str());
+    switch (swappedIn) {
+      case SwappedIn::LinkToAFile:
+        ::symlink(target.c_str(), swapped.c_str());
+        break;
+      case SwappedIn::Fifo:
+      case SwappedIn::FifoWithWriter:
+        ::mkfifo(swapped.c_str(), 0600);
+        if (swappedIn == SwappedIn::FifoWithWriter) writer = ::open(swapped.c_str(), O_RDWR | O_CLOEXEC);
+        break;
+      case SwappedIn::Folder:
+        ::mkdir(swapped.c_str(), 0700);
+        break;
+    }
+  });
+  SignatureTable table;
+  MemoryGrid grid;
+  MemoryStatusPanels status;
+  MemoryJobSettings settings;
+  StopRequest stop;
+  DuplicateEngine engine(table, grid, status, settings, stop, fs);
+  engine.SetReaderThreads(readers);
+  const bool ended = EndsWithin(
+      std::chrono::seconds(10), [&] { engine.GetFiles(tree.Path("walked")); },
+      [&] {
+        OpenWriters({swapped});
+        if (writer >= 0) ::close(writer);
+        writer = -1;
+      });
+  if (writer >= 0) ::close(writer);
+  EXPECT_TRUE(ended) << "the walk hung";
+  std::vector<std::string> paths;
+  std::string signature, path;
+  for (int restart = 0; table.NextHash(restart, signature, path) == 0; restart = 1) paths.push_back(path);
+  EXPECT_EQ(paths, std::vector<std::string>{kept});
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CheckWalkSwapped,
+                         ::testing::Combine(::testing::Values(SwappedIn::LinkToAFile, SwappedIn::Fifo,
+                                                              SwappedIn::FifoWithWriter, SwappedIn::Folder),
+                                            ::testing::Values(1u, 4u)));
 
 TEST_F(CheckWalk, AnUnlistableFolderIsLeftOutSilently) {
   tree.Write("open/a", "a");

@@ -1,11 +1,19 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <thread>
 #include <set>
 
 #include "check_fixture.h"
+#include "support/bounded_run.h"
 
 namespace kestrilo::testing {
 namespace {
@@ -199,6 +207,150 @@ TEST_F(CheckVerification, RemembersWhatItSawOfEachSettledFile) {
   engine.ForgetVerifiedFacts();
   EXPECT_FALSE(engine.VerifiedFacts(rowOf.at("a")).has_value());
 }
+
+enum class Replacement { Fifo, FifoWithWriter, Folder, LinkToACopy };
+
+class CheckVerificationReplaced : public CheckVerification,
+                                  public ::testing::WithParamInterface<std::tuple<Replacement, unsigned>> {};
+
+// Registered files that are no longer regular files by the time of the check
+// are never read (a FIFO would block, a folder reads as nothing, a link leads
+// elsewhere) and match nothing; the files that still are pair as before.
+TEST_P(CheckVerificationReplaced, MatchNothingAndNeverHang) {
+  const auto [replacement, readers] = GetParam();
+  engine.SetReaderThreads(readers);
+  const std::string content(3000, 'r');
+  for (const char* name : {"a", "b", "c", "d"}) tree.Write(std::string("walked/") + name, content);
+  const std::string copy = tree.Write("elsewhere/copy", content);
+  engine.GetFiles(tree.Path("walked"));
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 4);
+
+  std::vector<std::string> fifos;
+  std::vector<int> writers;
+  for (const char* name : {"b", "c"}) {
+    const std::string path = tree.Path(std::string("walked/") + name);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    switch (replacement) {
+      case Replacement::Fifo:
+      case Replacement::FifoWithWriter:
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        fifos.push_back(path);
+        // A writer that never writes: a reader of the FIFO waits for data.
+        if (replacement == Replacement::FifoWithWriter) writers.push_back(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+        break;
+      case Replacement::Folder:
+        tree.MakeFolder(std::string("walked/") + name);
+        break;
+      case Replacement::LinkToACopy:
+        ASSERT_EQ(::symlink(copy.c_str(), path.c_str()), 0);
+        break;
+    }
+  }
+  const bool ended = EndsWithin(
+      std::chrono::seconds(10), [this] { engine.CheckFiles(); },
+      [&] {
+        OpenWriters(fifos);
+        for (int& writer : writers) {
+          if (writer >= 0) ::close(writer);
+          writer = -1;
+        }
+      });
+  for (int writer : writers) {
+    if (writer >= 0) ::close(writer);
+  }
+  EXPECT_TRUE(ended) << "the check hung";
+  EXPECT_EQ(GroupsByName(), (std::map<std::string, std::string>{{"a", "1"}, {"b", ""}, {"c", ""}, {"d", "1"}}));
+  EXPECT_EQ(status.Text(1), "1 種類の同一ファイルが見つかりました");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CheckVerificationReplaced,
+                         ::testing::Combine(::testing::Values(Replacement::Fifo, Replacement::FifoWithWriter,
+                                                              Replacement::Folder, Replacement::LinkToACopy),
+                                            ::testing::Values(1u, 4u)));
+
+// The real file system, except that once armed, the n-th file opened makes
+// another thread set the stop request, and that open waits until it is set.
+class StopAtOpen final : public FileSystem {
+ public:
+  explicit StopAtOpen(StopRequest& stop)
+      : stop_(stop), stopper_([this] {
+          std::unique_lock lock(mutex_);
+          changed_.wait(lock, [this] { return requested_ || quitting_; });
+          if (requested_) stop_.Set();
+          lock.unlock();
+          changed_.notify_all();
+        }) {}
+  ~StopAtOpen() override {
+    {
+      std::lock_guard lock(mutex_);
+      quitting_ = true;
+    }
+    changed_.notify_all();
+    stopper_.join();
+  }
+  void Arm(int opens) { countdown_.store(opens); }
+
+  FileHandle OpenRead(const std::string& path) override {
+    if (countdown_.fetch_sub(1) == 1) {
+      std::unique_lock lock(mutex_);
+      requested_ = true;
+      changed_.notify_all();
+      changed_.wait(lock, [this] { return stop_.IsSet(); });
+    }
+    return inner_.OpenRead(path);
+  }
+  bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override { return inner_.ListFolder(folder, out); }
+  std::optional<FileFacts> Examine(const std::string& path, bool followLink) override {
+    return inner_.Examine(path, followLink);
+  }
+  bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  bool Unlink(const std::string& path) override { return inner_.Unlink(path); }
+  std::optional<MountInfo> MountOf(const std::string& path) override { return inner_.MountOf(path); }
+
+ private:
+  FileSystem& inner_ = SystemFileSystem();
+  StopRequest& stop_;
+  std::atomic<int> countdown_{0};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool requested_ = false;
+  bool quitting_ = false;
+  std::thread stopper_;
+};
+
+class CheckVerificationStop : public ::testing::TestWithParam<std::tuple<int, unsigned>> {};
+
+// The stop is looked at before each row, never while one anchor's group is
+// found: a stop that arrives while the files are read (here at the n-th open,
+// early, while they are hashed, and while a second slice of them is read side
+// by side) leaves the anchor's whole group numbered.
+TEST_P(CheckVerificationStop, ArrivingWhileAGroupIsReadCompletesTheGroup) {
+  const auto [opens, readers] = GetParam();
+  TempTree tree;
+  constexpr int kFiles = 100;
+  for (int i = 0; i < kFiles; ++i) tree.WriteSized("same/" + std::to_string(1000 + i), 200 * 1024, 5);
+  SignatureTable table;
+  MemoryGrid grid;
+  MemoryStatusPanels status;
+  MemoryJobSettings settings;
+  StopRequest stop;
+  StopAtOpen fs(stop);
+  DuplicateEngine engine(table, grid, status, settings, stop, fs);
+  engine.SetReaderThreads(readers);
+  engine.GetFiles(tree.Root());
+  ASSERT_EQ(engine.TakeOutCheckFiles(), kFiles);
+  fs.Arm(opens);
+  engine.CheckFiles();
+  ASSERT_TRUE(stop.IsSet());
+  int numbered = 0;
+  for (int row = 1; row <= kFiles; ++row) numbered += grid.Cell(0, row) == "1" ? 1 : 0;
+  EXPECT_EQ(numbered, kFiles);
+  EXPECT_EQ(status.Text(0), "1/100/100");
+  EXPECT_EQ(status.Text(1), "中止しました ");
+}
+
+INSTANTIATE_TEST_SUITE_P(OpensAndReaders, CheckVerificationStop,
+                         ::testing::Combine(::testing::Values(1, 150, 265), ::testing::Values(1u, 4u)));
 
 // The same random trees give the same rows and texts on any number of readers.
 TEST(CheckVerificationParallel, NumberingDoesNotDependOnReaders) {

@@ -1,11 +1,15 @@
 #include "fingerprint/compare_files.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/faulty_file_system.h"
+#include "support/bounded_run.h"
 #include "support/temp_tree.h"
 
 namespace kestrilo {
@@ -113,18 +117,31 @@ TEST(CompareFiles, UnopenableOrMissingFileIsADifferenceAndNothingStaysOpen) {
   EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
-// A folder opens for reading but every read of it fails: a failed read counts
-// as the end of the file.
-TEST(CompareFiles, FailingReadCountsAsEndOfFile) {
+// Whatever is no longer a regular file differs from everything, itself and
+// an empty file included, and is not read: a folder would read as an empty
+// file, a link would lead to another file, a FIFO would block the open.
+TEST(CompareFiles, AnythingButARegularFileDiffersFromEverything) {
   TempTree tree;
-  const std::string folder = tree.MakeFolder("dir");
   const std::string empty = tree.Write("empty", "");
   const std::string full = tree.Write("full", "data");
+  const std::string fifo = tree.Path("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<std::string> others = {tree.MakeFolder("dir"), tree.Symlink("link", full), fifo};
   const std::size_t descriptors = OpenDescriptors();
-  EXPECT_EQ(CompareFiles(SystemFileSystem(), folder, empty), 0);
-  EXPECT_EQ(CompareFiles(SystemFileSystem(), empty, folder), 0);
-  EXPECT_EQ(CompareFiles(SystemFileSystem(), folder, full), -1);
-  EXPECT_EQ(CompareFiles(SystemFileSystem(), full, folder), -1);
+  std::vector<std::string> same;
+  const bool ended = testing::EndsWithin(
+      std::chrono::seconds(10),
+      [&] {
+        for (const auto& other : others) {
+          for (const auto& file : {empty, full, other}) {
+            if (CompareFiles(SystemFileSystem(), other, file) == 0) same.push_back(other + " " + file);
+            if (CompareFiles(SystemFileSystem(), file, other) == 0) same.push_back(file + " " + other);
+          }
+        }
+      },
+      [&] { testing::OpenWriters({fifo}); });
+  EXPECT_TRUE(ended) << "a comparison waited";
+  EXPECT_EQ(same, std::vector<std::string>{});
   EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 

@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/file_heads.h"
+#include "support/bounded_run.h"
 #include "support/temp_tree.h"
 
 namespace kestrilo::testing {
@@ -52,6 +57,45 @@ TEST(FileHeads, ReadKindSizeAndFirstBytesOfABatch) {
     EXPECT_EQ(heads[i].size, 10 + (i - 6));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(heads[i].bytes.data()), heads[i].count), ReadWholeFile(paths[i]));
   }
+}
+
+// Only regular files are read, never through a link, and nothing waits: a
+// FIFO, even one with a writer that never writes, is left to the caller.
+TEST(FileHeads, LinksAndFifosAreLeftIncompleteWithoutWaiting) {
+  TempTree tree;
+  const std::string file = tree.WriteSized("file", 100, 1);
+  const std::string fifo = tree.Path("fifo");
+  const std::string heldFifo = tree.Path("held-fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(heldFifo.c_str(), 0600), 0);
+  int writer = ::open(heldFifo.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  const std::vector<std::string> paths = {tree.Symlink("link", file), fifo, heldFifo, file};
+
+  PosixFileSystem fs;
+  const FileHandle folder = fs.OpenFolder(tree.Root());
+  std::vector<HeadRequest> requests;
+  for (const auto& path : paths) requests.push_back({&folder, path.c_str() + tree.Root().size() + 1, &path});
+  std::vector<FileHead> heads(requests.size());
+  const bool ended = EndsWithin(
+      std::chrono::seconds(20), [&] { fs.ReadHeads(requests, heads); },
+      [&] {
+        OpenWriters({fifo});
+        if (writer >= 0) ::close(writer);
+        writer = -1;
+      });
+  if (writer >= 0) ::close(writer);
+  EXPECT_TRUE(ended) << "reading the heads waited";
+  if (!heads[3].complete) GTEST_SKIP() << "io_uring is not available here; files are read one by one";
+  EXPECT_FALSE(heads[0].complete);
+  EXPECT_FALSE(heads[1].complete);
+  EXPECT_FALSE(heads[2].complete);
+  EXPECT_EQ(heads[3].size, 100u);
+
+  // The ring is still whole for the next batch.
+  std::vector<FileHead> again(1);
+  fs.ReadHeads(std::span(requests).subspan(3), again);
+  EXPECT_TRUE(again[0].complete);
 }
 
 }  // namespace

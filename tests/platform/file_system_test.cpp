@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/bounded_run.h"
 #include "support/temp_tree.h"
 
 namespace kestrilo {
@@ -190,11 +191,57 @@ TEST(OpenRead, MissingFileAndUnreadableFolder) {
   EXPECT_FALSE(SystemFileSystem().OpenRead(tree.Path("missing")).IsOpen());
   EXPECT_FALSE(SystemFileSystem().OpenRead("").IsOpen());
 
-  // A folder opens but cannot be read: the read error comes back as -1.
-  const FileHandle folder = SystemFileSystem().OpenRead(tree.Root());
+  // A folder's handle cannot be read: the read error comes back as -1.
+  const FileHandle folder(::open(tree.Root().c_str(), O_RDONLY | O_CLOEXEC));
   ASSERT_TRUE(folder.IsOpen());
   char byte = 0;
   EXPECT_EQ(folder.ReadFull(&byte, 1), -1);
+}
+
+// Only a regular file is opened, and never through a link in the last
+// component; nothing else makes the open wait (a FIFO would, for a writer).
+TEST(OpenRead, RefusesAnythingButARegularFileWithoutWaiting) {
+  TempTree tree;
+  const std::string file = tree.Write("file", "data");
+  const std::string fifo = tree.Path("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string heldFifo = tree.Path("held-fifo");
+  ASSERT_EQ(::mkfifo(heldFifo.c_str(), 0600), 0);
+  const int writer = ::open(heldFifo.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  const std::string socketPath = tree.Path("socket");
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  const std::vector<std::string> refused = {tree.MakeFolder("folder"), fifo, heldFifo, socketPath,
+                                            tree.Symlink("link", file), tree.Symlink("dangling", tree.Path("gone")),
+                                            "/dev/null"};
+
+  PosixFileSystem fs;
+  const FileHandle folder = fs.OpenFolder(tree.Root());
+  const std::size_t descriptors = OpenDescriptorCount();
+  std::vector<std::string> opened;
+  const bool ended = testing::EndsWithin(
+      std::chrono::seconds(10),
+      [&] {
+        for (const auto& path : refused) {
+          const std::string name = path.substr(path.rfind('/') + 1);
+          if (fs.OpenRead(path).IsOpen() || fs.OpenReadAt(folder, name, path).IsOpen()) opened.push_back(path);
+        }
+      },
+      [&] { testing::OpenWriters({fifo}); });
+  EXPECT_TRUE(ended) << "an open waited";
+  EXPECT_EQ(opened, std::vector<std::string>{});
+  EXPECT_EQ(OpenDescriptorCount(), descriptors);
+  ::close(writer);
+  ::close(listener);
+
+  // A regular file opens as before, for reads that wait for the disk.
+  const FileHandle regular = fs.OpenRead(file);
+  ASSERT_TRUE(regular.IsOpen());
+  EXPECT_EQ(::fcntl(regular.Fd(), F_GETFL) & O_NONBLOCK, 0);
 }
 
 TEST(FileHandle, ClosedHandleFailsEverything) {
