@@ -1,6 +1,12 @@
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +78,92 @@ TEST(CheckReport, AFullDiskIsAFailureNotASuccess) {
   EXPECT_FALSE(WriteReport(SampleGrid(), full));
   ::close(full);
   EXPECT_EQ(SaveReport(SampleGrid(), "/dev/full"), ReportResult::CannotWrite);
+}
+
+// Saves the sample report in a child process running as `user` (a user id no
+// account has: nobody but root may write what it does not own), with at most
+// `fileSizeLimit` bytes per file; the result comes back as the exit status.
+ReportResult SaveAs(uid_t user, const std::string& path, rlim_t fileSizeLimit = RLIM_INFINITY) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const rlimit limit{fileSizeLimit, fileSizeLimit};
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || ::setgroups(0, nullptr) != 0 || ::setresgid(user, user, user) != 0 ||
+        ::setresuid(user, user, user) != 0) {
+      ::_exit(100);
+    }
+    ::_exit(static_cast<int>(SaveReport(SampleGrid(), path)));
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return static_cast<ReportResult>(WIFEXITED(status) ? WEXITSTATUS(status) : 101);
+}
+
+constexpr uid_t kStranger = 48611;
+
+class CheckReportPermissions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to act as another user";
+    ::chmod(tree.Root().c_str(), 0755);
+  }
+  static struct stat Facts(const std::string& path) {
+    struct stat info {};
+    ::lstat(path.c_str(), &info);
+    return info;
+  }
+  TempTree tree;
+};
+
+// Saving is writing into the file, as opening it for writing would: its
+// owner, mode and hard links stay.
+TEST_F(CheckReportPermissions, AnExistingReportKeepsItsOwnerModeAndLinks) {
+  const std::string path = tree.Write("report.txt", std::string(10000, 'o'));
+  const std::string other = tree.HardLink("other-name.txt", "report.txt");
+  ASSERT_EQ(::chown(path.c_str(), kStranger, kStranger), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+  const struct stat before = Facts(path);
+  EXPECT_EQ(SaveReport(SampleGrid(), path), ReportResult::Saved);
+  const struct stat after = Facts(path);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_uid, kStranger);
+  EXPECT_EQ(after.st_gid, kStranger);
+  EXPECT_EQ(after.st_mode & 07777, 0604u);
+  EXPECT_EQ(after.st_nlink, 2u);
+  EXPECT_EQ(ReadWholeFile(other), kSampleReport);
+}
+
+// A report the user may not write is not replaced, even where the folder
+// would let a new file take its name.
+TEST_F(CheckReportPermissions, AReportTheUserMayNotWriteCannotOpenAndStays) {
+  const std::string folder = tree.MakeFolder("shared");
+  ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+  const std::string path = tree.Write("shared/report.txt", "not yours");
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  EXPECT_EQ(SaveAs(kStranger, path), ReportResult::CannotOpen);
+  EXPECT_EQ(ReadWholeFile(path), "not yours");
+  EXPECT_EQ(Facts(path).st_uid, 0u);
+  EXPECT_EQ(SaveAs(kStranger, tree.Path("shared/new.txt")), ReportResult::Saved);
+  EXPECT_EQ(ReadWholeFile(tree.Path("shared/new.txt")), kSampleReport);
+}
+
+// A report the user may write is written, even in a folder the user cannot
+// create files in; a new report there cannot be opened.
+TEST_F(CheckReportPermissions, AWritableReportInAClosedFolderIsWrittenInPlace) {
+  const std::string folder = tree.MakeFolder("closed");
+  ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+  const std::string path = tree.Write("closed/report.txt", "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+  EXPECT_EQ(SaveAs(kStranger, path), ReportResult::Saved);
+  EXPECT_EQ(ReadWholeFile(path), kSampleReport);
+  EXPECT_EQ(SaveAs(kStranger, tree.Path("closed/new.txt")), ReportResult::CannotOpen);
+}
+
+TEST_F(CheckReportPermissions, AWriteThatFailsIsAFailureForOldAndNewReports) {
+  const std::string path = tree.Write("report.txt", "old");
+  EXPECT_EQ(SaveAs(0, path, 10), ReportResult::CannotWrite);
+  EXPECT_EQ(SaveAs(0, tree.Path("new.txt"), 10), ReportResult::CannotWrite);
+  EXPECT_FALSE(std::filesystem::exists(tree.Path("new.txt")));
 }
 
 }  // namespace
