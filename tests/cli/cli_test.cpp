@@ -235,5 +235,88 @@ TEST_P(CliStop, ASignalEndsTheDeletionPassAndWritesNoReport) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, CliStop, ::testing::Values(StopCase{SIGINT, 130}, StopCase{SIGTERM, 143}));
 
+// A chain of `levels` nested folders named `name` below `root`, made one
+// openat at a time, with at each level a file "x" of one of five contents and
+// a file "u" of its own content.
+void MakeChain(const std::string& root, const std::string& name, int levels) {
+  int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  for (int level = 0; level < levels; ++level) {
+    for (const auto& [file, content] : {std::pair{"x", "copy " + std::to_string(level % 5)},
+                                        std::pair{"u", "only " + std::to_string(level)}}) {
+      const int out = ::openat(fd, file, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+      ASSERT_EQ(::write(out, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+      ::close(out);
+    }
+    ASSERT_EQ(::mkdirat(fd, name.c_str(), 0700), 0);
+    const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    ASSERT_GE(next, 0);
+    fd = next;
+  }
+  ::close(fd);
+}
+
+// Report lines with the folder of each row replaced by its level below `root`.
+std::vector<std::string> ByLevel(const std::string& report, const std::string& root, const std::string& name) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < report.size()) {
+    const std::size_t end = report.find('\n', at);
+    const std::string line = report.substr(at, end - at);
+    at = end + 1;
+    const std::size_t folderAt = line.rfind(", ") + 2;
+    const std::size_t depth = line.size() - folderAt - root.size();
+    std::string folder = root;
+    for (std::size_t level = 0; level < depth / (name.size() + 1); ++level) folder += "/" + name;
+    EXPECT_EQ(line.substr(folderAt), folder);
+    lines.push_back(line.substr(0, folderAt) + std::to_string(depth / (name.size() + 1)));
+  }
+  return lines;
+}
+
+TEST(CliRun, PathsOfTenThousandBytesAreCheckedAndDeletedLikeShortOnes) {
+  TempTree tree;
+  constexpr int kLevels = 50;
+  const std::string longName(200, 'd');
+  const std::string deep = tree.MakeFolder("deep");
+  const std::string shallow = tree.MakeFolder("shallow");
+  MakeChain(deep, longName, kLevels);
+  MakeChain(shallow, "s", kLevels);
+  struct Outcome {
+    CliResult run;
+    std::string report;
+    std::vector<int> left;  // levels whose "x" is still there
+  };
+  auto runOn = [&](const std::string& root, const std::string& name) {
+    Outcome outcome;
+    const std::string report = tree.Path(name.size() == 1 ? "shallow.txt" : "deep.txt");
+    // Filtered, so that every folder's files come before its sub-folder's.
+    outcome.run = RunCli("--filter '*' --no-sort --yes --delete-below '" + root + "' --report '" + report + "' '" +
+                         root + "'");
+    outcome.report = ReadWholeFile(report);
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < kLevels; ++level) {
+      if (::faccessat(fd, "x", F_OK, 0) == 0) outcome.left.push_back(level);
+      const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::close(fd);
+      fd = next;
+    }
+    ::close(fd);
+    return outcome;
+  };
+  const Outcome shortPaths = runOn(shallow, "s");
+  const Outcome longPaths = runOn(deep, longName);
+  EXPECT_GT(deep.size() + kLevels * (longName.size() + 1), 10000u);
+
+  EXPECT_EQ(longPaths.run.status, 0);
+  EXPECT_EQ(shortPaths.run.status, 0);
+  const auto shortLines = ByLevel(shortPaths.report, shallow, "s");
+  EXPECT_EQ(shortLines.size(), 5u) << "the report lists the copy left of each content";
+  EXPECT_EQ(ByLevel(longPaths.report, deep, longName), shortLines);
+  EXPECT_EQ(shortPaths.left.size(), 5u) << "one copy of each of the five contents";
+  EXPECT_EQ(longPaths.left, shortPaths.left);
+}
+
 }  // namespace
 }  // namespace kestrilo::testing
