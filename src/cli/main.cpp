@@ -50,22 +50,30 @@ bool ConfirmOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-int Run(const kestrilo::cli::Options& options) {
+// Everything but the signal handlers and the last resort for exceptions.
+int Run(int argc, char** argv) {
   using namespace kestrilo;
+  std::string error;
+  const auto options = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
+    return kExitUsage;
+  }
+
   SignatureTable table;
   MemoryGrid grid;
   cli::ConsoleStatus status(stderr);
   MemoryJobSettings settings;
-  settings.filterText = options.filter;
-  settings.sortFlag = options.sort;
+  settings.filterText = options->filter;
+  settings.sortFlag = options->sort;
   FileSystem& fs = SystemFileSystem();
   DuplicateEngine engine(table, grid, status, settings, stopRequest, fs);
-  engine.SetReaderThreads(options.threads);
+  engine.SetReaderThreads(options->threads);
 
   const std::string cwd = CurrentFolder();
   status.SetPanelText(1, texts::kSearching);
   status.SetWalking(true);
-  for (const auto& path : options.paths) engine.GetFiles(cli::Absolute(path, cwd));
+  for (const auto& path : options->paths) engine.GetFiles(cli::Absolute(path, cwd));
   status.SetWalking(false);
   if (stopRequest.IsSet()) {
     status.SetPanelText(1, texts::kStoppedBefore + std::to_string(table.GetFileCount()) + texts::kStoppedAfter);
@@ -81,12 +89,12 @@ int Run(const kestrilo::cli::Options& options) {
   }
   if (stopRequest.IsSet()) return Interrupted();
 
-  if (options.deleteBelow || options.deleteOnDrive) {
-    const bool below = options.deleteBelow.has_value();
-    const std::string folder = cli::Absolute(below ? *options.deleteBelow : *options.deleteOnDrive, cwd);
+  if (options->deleteBelow || options->deleteOnDrive) {
+    const bool below = options->deleteBelow.has_value();
+    const std::string folder = cli::Absolute(below ? *options->deleteBelow : *options->deleteOnDrive, cwd);
     const std::string question = below ? "Delete every duplicate below " + folder + "?"
                                        : "Delete every duplicate on the file system of " + folder + "?";
-    const bool agreed = options.yes || ConfirmOnTerminal(question);
+    const bool agreed = options->yes || ConfirmOnTerminal(question);
     if (stopRequest.IsSet()) return Interrupted();
     if (agreed) {
       ScriptedDialogs noQuestions;
@@ -100,9 +108,9 @@ int Run(const kestrilo::cli::Options& options) {
     }
   }
 
-  if (options.reportFile) {
-    if (SaveReport(grid, cli::Absolute(*options.reportFile, cwd)) != ReportResult::Saved) {
-      std::cerr << "kestrilo-cli: cannot write the report " << *options.reportFile << "\n";
+  if (options->reportFile) {
+    if (SaveReport(grid, cli::Absolute(*options->reportFile, cwd)) != ReportResult::Saved) {
+      std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";
       return kExitFailure;
     }
   } else if (!WriteReport(grid, STDOUT_FILENO)) {
@@ -114,21 +122,14 @@ int Run(const kestrilo::cli::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace kestrilo;
   // Before anything is walked, so that no stop signal can end the program
   // halfway through a deletion.
-  cli::StopOnSignals(stopRequest);
+  kestrilo::cli::StopOnSignals(stopRequest);
   try {
-    std::string error;
-    const auto options = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-      std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
-      return kExitUsage;
-    }
-    return Run(*options);
+    return Run(argc, argv);
   } catch (...) {
     // Low memory: the system's allocations or threads failed.
-    std::cerr << "kestrilo-cli: " << CurrentJobFailureText() << "\n";
+    std::cerr << "kestrilo-cli: " << kestrilo::CurrentJobFailureText() << "\n";
     return kExitFailure;
   }
 }
