@@ -5,6 +5,7 @@
 // which makes the outcome identical to reading one file after another.
 
 #include <atomic>
+#include <cerrno>
 #include <deque>
 #include <memory>
 #include <future>
@@ -56,6 +57,14 @@ class Registrar {
     batch_.push_back({std::move(path), std::move(folder), nameAt});
     if (batch_.size() >= kBatchFiles) return Flush();
     return !stopped_;
+  }
+
+  // Shows `text` in panel 1 after the messages of every file queued before
+  // it; false when a stop request ended the registration of those.
+  bool Say(const std::string& text) {
+    if (!Finish()) return false;
+    status_.SetPanelText(1, text);
+    return true;
   }
 
   // Registers everything queued; false when a stop request ended it.
@@ -207,17 +216,26 @@ void DuplicateEngine::GetFiles(const std::string& path) {
   const std::string wildcard = settings_.FilterText();
   const bool onePass = wildcard.empty() || wildcard == "*.*";
 
+  // Lists `folder`; a listing that fails, also partway, keeps the entries
+  // read before the failure and says so, unless the folder is not there at
+  // all (a missing path, or a wildcard's sub-folder that this folder lacks).
+  // False once the walk must end (stop request).
+  auto list = [&](const std::string& folder, std::vector<DirEntry>& entries) {
+    if (fs_.ListFolder(folder, entries) || errno == ENOENT || errno == ENOTDIR) return true;
+    return registrar.Say("[" + folder + "]" + texts::kListError);
+  };
+
   std::vector<Level> stack;
   auto enter = [&](std::string folder) {
     Level level;
     level.folder = std::move(folder);
     std::vector<DirEntry> all;
-    if (!fs_.ListFolder(level.folder, all)) return;
+    if (!list(level.folder, all)) return false;
     if (onePass) {
       level.entries = std::move(all);
       level.byName = true;
       stack.push_back(std::move(level));
-      return;
+      return true;
     }
     // Filtered: the matching files of the folder first, then its sub-folders.
     const std::string pattern = level.folder + wildcard;
@@ -225,8 +243,10 @@ void DuplicateEngine::GetFiles(const std::string& path) {
     const std::string_view namePattern = std::string_view(pattern).substr(patternFolder.size());
     std::vector<DirEntry> fileSide;
     const std::vector<DirEntry>* candidates = &all;
+    // A wildcard's sub-folder is a search of its own, whether or not this
+    // folder could be listed.
     if (patternFolder != level.folder) {
-      if (!fs_.ListFolder(patternFolder, fileSide)) fileSide.clear();
+      if (!list(patternFolder, fileSide)) return false;
       candidates = &fileSide;
     }
     std::vector<DirEntry> ordered;
@@ -242,9 +262,10 @@ void DuplicateEngine::GetFiles(const std::string& path) {
     level.entries = std::move(ordered);
     level.byName = patternFolder == level.folder;
     stack.push_back(std::move(level));
+    return true;
   };
 
-  enter(WithTrailingSeparator(path));
+  if (!enter(WithTrailingSeparator(path))) return;
   while (!stack.empty()) {
     Level& level = stack.back();
     if (level.next == level.entries.size()) {
@@ -256,7 +277,8 @@ void DuplicateEngine::GetFiles(const std::string& path) {
     const EntryKind kind = KindOf(fs_, level.folder, entry);
     if (kind == EntryKind::Folder) {
       level.handle.reset();
-      enter(level.folder + entry.name + kSeparator);  // may reallocate the stack: `level` is not used after
+      // May reallocate the stack: `level` is not used after.
+      if (!enter(level.folder + entry.name + kSeparator)) return;
     } else if (kind == EntryKind::File) {
       if (level.byName && !level.handle) level.handle = handles.Open(level.folder);
       if (!registrar.Add(level.folder + entry.name, level.handle, level.folder.size())) return;

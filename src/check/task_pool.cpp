@@ -1,13 +1,24 @@
 #include "check/task_pool.h"
 
+#include <algorithm>
+
 namespace kestrilo {
 
 TaskPool::TaskPool(unsigned threads) {
-  threads_.reserve(threads);
-  for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+  try {
+    threads_.reserve(threads);
+    for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+  } catch (...) {
+    // A thread that cannot be started (low memory) fails the pool, but the
+    // ones started already must be joined, not left running.
+    Close();
+    throw;
+  }
 }
 
-TaskPool::~TaskPool() {
+TaskPool::~TaskPool() { Close(); }
+
+void TaskPool::Close() {
   {
     std::lock_guard lock(mutex_);
     closing_ = true;
@@ -37,9 +48,10 @@ void TaskPool::Work() {
 }
 
 unsigned EffectiveThreads(unsigned requested) {
-  if (requested != 0) return requested;
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : cores;
+  const unsigned reported = std::thread::hardware_concurrency();
+  const unsigned cores = reported == 0 ? 1 : reported;
+  if (requested == 0) return std::min(cores, kMostReaderThreads);
+  return std::min({requested, cores * kReaderThreadsPerCore, kMostReaderThreads});
 }
 
 }  // namespace kestrilo

@@ -40,6 +40,8 @@ class TaskPool {
 
  private:
   void Work();
+  // Ends and joins the threads.
+  void Close();
 
   std::mutex mutex_;
   std::condition_variable wake_;
@@ -48,8 +50,14 @@ class TaskPool {
   std::vector<std::thread> threads_;
 };
 
+// Readers wait on the disk far more than they compute, so a few per core pay;
+// beyond that, threads only cost memory (and thousands fail to start).
+inline constexpr unsigned kReaderThreadsPerCore = 8;
+inline constexpr unsigned kMostReaderThreads = 64;
+
 // The number of reading threads to use when the caller asked for `requested`
-// (0: one per core).
+// (0: one per core), lowered to kReaderThreadsPerCore per core and to
+// kMostReaderThreads in all.
 unsigned EffectiveThreads(unsigned requested);
 
 }  // namespace kestrilo

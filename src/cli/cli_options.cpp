@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include <charconv>
+#include <utility>
 
 #include "platform/path_text.h"
 
@@ -52,6 +53,22 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
   if (options.paths.empty()) {
     error = "no PATH given";
     return std::nullopt;
+  }
+  // An empty text is what an unset shell variable gives; taken as the current
+  // folder, it would walk or delete where nobody meant to.
+  for (const auto& path : options.paths) {
+    if (path.empty()) {
+      error = "an empty PATH is not a folder";
+      return std::nullopt;
+    }
+  }
+  for (const auto& [name, given] : {std::pair{"--delete-below", &options.deleteBelow},
+                                    std::pair{"--delete-on-drive", &options.deleteOnDrive},
+                                    std::pair{"--report", &options.reportFile}}) {
+    if (*given && (*given)->empty()) {
+      error = std::string(name) + " needs a non-empty value";
+      return std::nullopt;
+    }
   }
   if (options.deleteBelow && options.deleteOnDrive) {
     error = "--delete-below and --delete-on-drive exclude each other";

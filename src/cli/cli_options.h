@@ -21,7 +21,9 @@ struct Options {
 inline constexpr char kUsage[] =
     "usage: kestrilo-cli [--filter WILDCARD] [--no-sort] [--report FILE]\n"
     "                    [--delete-below FOLDER | --delete-on-drive FOLDER] [--yes]\n"
-    "                    [--threads N] PATH...\n";
+    "                    [--threads N] PATH...\n"
+    "  --threads N  reader threads; 0 (the default) is one per core; more than\n"
+    "               8 per core or 64 in all are lowered to that bound\n";
 
 // Nothing (after writing the reason to `error`) when the arguments are not
 // of that form.

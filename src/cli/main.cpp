@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -15,8 +14,10 @@
 #include "check/report.h"
 #include "cli/cli_options.h"
 #include "cli/console_status.h"
+#include "cli/stop_signals.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
+#include "run/job_failure.h"
 #include "run/run_texts.h"
 #include "store/signature_table.h"
 #include "toolkit/memory_grid.h"
@@ -27,16 +28,11 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
-
 
 kestrilo::StopRequest stopRequest;
-volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  stopRequest.Set();
-}
+// The exit status of a run that a signal stopped.
+int Interrupted() { return 128 + kestrilo::cli::StopSignal(); }
 
 std::string CurrentFolder() {
   std::vector<char> buffer(4096);
@@ -54,9 +50,8 @@ bool ConfirmOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Everything but the signal handlers and the last resort for exceptions.
+int Run(int argc, char** argv) {
   using namespace kestrilo;
   std::string error;
   const auto options = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
@@ -64,12 +59,6 @@ int main(int argc, char** argv) {
     std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
     return kExitUsage;
   }
-
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
 
   SignatureTable table;
   MemoryGrid grid;
@@ -88,7 +77,7 @@ int main(int argc, char** argv) {
   status.SetWalking(false);
   if (stopRequest.IsSet()) {
     status.SetPanelText(1, texts::kStoppedBefore + std::to_string(table.GetFileCount()) + texts::kStoppedAfter);
-    return kExitInterrupted;
+    return Interrupted();
   }
   status.SetPanelText(0, std::to_string(table.GetFileCount()));
 
@@ -98,17 +87,23 @@ int main(int argc, char** argv) {
   } else {
     engine.CheckFiles();
   }
-  if (interrupted) return kExitInterrupted;
+  if (stopRequest.IsSet()) return Interrupted();
 
   if (options->deleteBelow || options->deleteOnDrive) {
     const bool below = options->deleteBelow.has_value();
     const std::string folder = cli::Absolute(below ? *options->deleteBelow : *options->deleteOnDrive, cwd);
     const std::string question = below ? "Delete every duplicate below " + folder + "?"
                                        : "Delete every duplicate on the file system of " + folder + "?";
-    if (options->yes || ConfirmOnTerminal(question)) {
+    const bool agreed = options->yes || ConfirmOnTerminal(question);
+    if (stopRequest.IsSet()) return Interrupted();
+    if (agreed) {
       ScriptedDialogs noQuestions;
       DeletionCommands deletion(grid, status, noQuestions, fs, engine);
-      const auto removed = below ? deletion.DeleteBelow(folder) : deletion.DeleteOnDrive(folder);
+      const auto removed =
+          below ? deletion.DeleteBelow(folder, stopRequest) : deletion.DeleteOnDrive(folder, stopRequest);
+      // A stopped pass has said how many files it removed; the report would
+      // list rows of a pass that did not end.
+      if (stopRequest.IsSet()) return Interrupted();
       if (!removed) return kExitFailure;
     }
   }
@@ -122,4 +117,19 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
   return kExitDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Before anything is walked, so that no stop signal can end the program
+  // halfway through a deletion.
+  kestrilo::cli::StopOnSignals(stopRequest);
+  try {
+    return Run(argc, argv);
+  } catch (...) {
+    // Low memory: the system's allocations or threads failed.
+    std::cerr << "kestrilo-cli: " << kestrilo::CurrentJobFailureText() << "\n";
+    return kExitFailure;
+  }
 }

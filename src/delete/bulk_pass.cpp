@@ -9,11 +9,11 @@
 
 namespace kestrilo {
 
-int DelFiles(Grid& grid, VerifiedRemoval& removal, const FolderScope& inScope) {
+int DelFiles(Grid& grid, VerifiedRemoval& removal, const FolderScope& inScope, const StopRequest& stop) {
   int count = 0;
   // The nearest row above that still carries a group number.
   std::optional<int> kept;
-  for (int row = 1; row < grid.RowCount() - 1; ++row) {
+  for (int row = 1; row < grid.RowCount() - 1 && !stop.IsSet(); ++row) {
     const std::string group = GroupOf(grid, row);
     if (group.empty()) continue;
     if (inScope(grid.Cell(kFolderColumn, row))) {

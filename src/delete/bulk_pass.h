@@ -13,10 +13,12 @@
 #include "delete/deletion_scope.h"
 #include "delete/verified_removal.h"
 #include "toolkit/grid.h"
+#include "toolkit/stop_request.h"
 
 namespace kestrilo {
 
-// Returns the number of files removed.
-int DelFiles(Grid& grid, VerifiedRemoval& removal, const FolderScope& inScope);
+// Returns the number of files removed. `stop` is looked at before each row;
+// once it is set, nothing more is removed.
+int DelFiles(Grid& grid, VerifiedRemoval& removal, const FolderScope& inScope, const StopRequest& stop);
 
 }  // namespace kestrilo

@@ -27,12 +27,15 @@ std::string CurrentGroup(const Grid& grid) {
 
 // One bulk pass over the rows in scope, reported by its count in panel 1.
 int RunPass(Grid& grid, StatusPanels& status, FileSystem& fs, const DuplicateEngine& engine,
-            const FolderScope& inScope) {
+            const FolderScope& inScope, const StopRequest& stop) {
   VerifiedRemoval removal(grid, fs, engine);
-  const int count = DelFiles(grid, removal, inScope);
+  const int count = DelFiles(grid, removal, inScope, stop);
   status.SetPanelText(1, std::to_string(count) + texts::kFilesDeleted);
   return count;
 }
+
+// The window's passes run on its own thread to the end: nobody can stop them.
+const StopRequest kNeverStops;
 
 }  // namespace
 
@@ -60,7 +63,7 @@ void DeletionCommands::N4Click() {
   }
   const std::string folder = grid_.Cell(kFolderColumn, grid_.Row());
   if (!dialogs_.AskOkCancel(FolderPathOf(folder) + texts::kAskDeleteBelowPath, texts::kConfirmCaption)) return;
-  DeleteBelow(folder);
+  DeleteBelow(folder, kNeverStops);
 }
 
 void DeletionCommands::A2Click() {
@@ -74,20 +77,20 @@ void DeletionCommands::A2Click() {
     return;
   }
   if (!dialogs_.AskOkCancel(mount->mountPoint + texts::kAskDeleteOnDrive, texts::kConfirmCaption)) return;
-  RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device));
+  RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device), kNeverStops);
 }
 
-std::optional<int> DeletionCommands::DeleteBelow(const std::string& folder) {
-  return RunPass(grid_, status_, fs_, engine_, BelowFolder(WithoutTrailingSeparators(folder)));
+std::optional<int> DeletionCommands::DeleteBelow(const std::string& folder, const StopRequest& stop) {
+  return RunPass(grid_, status_, fs_, engine_, BelowFolder(WithoutTrailingSeparators(folder)), stop);
 }
 
-std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder) {
+std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder, const StopRequest& stop) {
   const auto mount = fs_.MountOf(FolderPathOf(folder));
   if (!mount || mount->isNetwork) {
     status_.SetPanelText(1, texts::kNetworkDriveRefused);
     return std::nullopt;
   }
-  return RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device));
+  return RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device), stop);
 }
 
 }  // namespace kestrilo

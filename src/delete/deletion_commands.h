@@ -15,6 +15,7 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/grid.h"
 #include "toolkit/status_panels.h"
+#include "toolkit/stop_request.h"
 
 namespace kestrilo {
 
@@ -33,8 +34,9 @@ class DeletionCommands {
   // command line). `folder` is a folder path; returns the number of files
   // removed, or nothing when the scope is refused (a network file system).
   // Panel 1 gets the count text (or the refusal) as with the menu commands.
-  std::optional<int> DeleteBelow(const std::string& folder);
-  std::optional<int> DeleteOnDrive(const std::string& folder);
+  // Once `stop` is set, the pass removes nothing more and counts what it removed.
+  std::optional<int> DeleteBelow(const std::string& folder, const StopRequest& stop);
+  std::optional<int> DeleteOnDrive(const std::string& folder, const StopRequest& stop);
 
  private:
   Grid& grid_;

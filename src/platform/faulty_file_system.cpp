@@ -14,6 +14,11 @@ void FaultyFileSystem::FailList(const std::string& folder) {
   failList_.insert(folder);
 }
 
+void FaultyFileSystem::FailListAfter(const std::string& folder, std::size_t entries) {
+  std::lock_guard lock(mutex_);
+  failListAfter_[folder] = entries;
+}
+
 void FaultyFileSystem::FailUnlink(const std::string& path) {
   std::lock_guard lock(mutex_);
   failUnlink_.insert(path);
@@ -23,6 +28,7 @@ void FaultyFileSystem::Clear() {
   std::lock_guard lock(mutex_);
   failOpen_.clear();
   failList_.clear();
+  failListAfter_.clear();
   failUnlink_.clear();
 }
 
@@ -37,7 +43,16 @@ bool FaultyFileSystem::ListFolder(const std::string& folder, std::vector<DirEntr
     errno = EACCES;
     return false;
   }
-  return inner_.ListFolder(folder, out);
+  std::optional<std::size_t> keep;
+  {
+    std::lock_guard lock(mutex_);
+    if (const auto found = failListAfter_.find(folder); found != failListAfter_.end()) keep = found->second;
+  }
+  if (!inner_.ListFolder(folder, out)) return false;
+  if (!keep || out.size() <= *keep) return true;
+  out.resize(*keep);
+  errno = EIO;
+  return false;
 }
 
 std::optional<FileFacts> FaultyFileSystem::Examine(const std::string& path, bool followLink) {

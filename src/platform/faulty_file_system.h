@@ -4,6 +4,7 @@
 // a removal that fails. Used by tests; thread-safe to read while a job runs once
 // set up.
 
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -18,6 +19,8 @@ class FaultyFileSystem final : public FileSystem {
 
   void FailOpen(const std::string& path);
   void FailList(const std::string& folder);
+  // Listing `folder` fails after its first `entries` entries.
+  void FailListAfter(const std::string& folder, std::size_t entries);
   void FailUnlink(const std::string& path);
   void Clear();
 
@@ -38,6 +41,7 @@ class FaultyFileSystem final : public FileSystem {
   mutable std::mutex mutex_;
   std::set<std::string> failOpen_;
   std::set<std::string> failList_;
+  std::map<std::string, std::size_t> failListAfter_;
   std::set<std::string> failUnlink_;
 };
 

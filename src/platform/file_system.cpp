@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/file_heads.h"
+#include "platform/reached_path.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -103,28 +104,39 @@ void FileHandle::AdviseSequential() const {
 
 bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
   out.clear();
-  // opendir opens with O_CLOEXEC | O_DIRECTORY.
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return false;
-  bool complete = true;
+  const ReachedPath reached(folder);
+  if (reached.Name() == nullptr) return false;
+  const int fd = ::openat(reached.Folder(), reached.Name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    ::close(fd);
+    return false;
+  }
+  int error = 0;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir);
     if (entry == nullptr) {
-      complete = errno == 0;
+      error = errno;
       break;
     }
     if (IsDotOrDotDot(entry->d_name)) continue;
     out.push_back({entry->d_name, KindOfDirentType(entry->d_type)});
   }
   ::closedir(dir);
-  return complete;
+  // The caller may want to know why the listing ended early.
+  errno = error;
+  return error == 0;
 }
 
 std::optional<FileFacts> PosixFileSystem::Examine(const std::string& path, bool followLink) {
   struct stat info {};
-  const int result = followLink ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
-  if (result != 0) return std::nullopt;
+  const ReachedPath reached(path);
+  if (reached.Name() == nullptr ||
+      ::fstatat(reached.Folder(), reached.Name(), &info, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+    return std::nullopt;
+  }
   return FactsOf(info);
 }
 
@@ -174,10 +186,16 @@ int OpenForReading(int folder, const char* path) {
 
 }  // namespace
 
-FileHandle PosixFileSystem::OpenRead(const std::string& path) { return FileHandle(OpenForReading(AT_FDCWD, path.c_str())); }
+FileHandle PosixFileSystem::OpenRead(const std::string& path) {
+  const ReachedPath reached(path);
+  if (reached.Name() == nullptr) return FileHandle();
+  return FileHandle(OpenForReading(reached.Folder(), reached.Name()));
+}
 
 FileHandle PosixFileSystem::OpenFolder(const std::string& folder) {
-  return FileHandle(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const ReachedPath reached(folder);
+  if (reached.Name() == nullptr) return FileHandle();
+  return FileHandle(::openat(reached.Folder(), reached.Name(), O_PATH | O_DIRECTORY | O_CLOEXEC));
 }
 
 FileHandle PosixFileSystem::OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) {
@@ -189,9 +207,15 @@ void PosixFileSystem::ReadHeads(std::span<const HeadRequest> requests, std::span
   ReadFileHeads(requests, heads);
 }
 
-bool PosixFileSystem::Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+bool PosixFileSystem::Exists(const std::string& path) {
+  const ReachedPath reached(path);
+  return reached.Name() != nullptr && ::faccessat(reached.Folder(), reached.Name(), F_OK, 0) == 0;
+}
 
-bool PosixFileSystem::Unlink(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool PosixFileSystem::Unlink(const std::string& path) {
+  const ReachedPath reached(path);
+  return reached.Name() != nullptr && ::unlinkat(reached.Folder(), reached.Name(), 0) == 0;
+}
 
 FileSystem& SystemFileSystem() {
   static PosixFileSystem system;

@@ -4,7 +4,8 @@
 // where permissions cannot do that).
 //
 // Every descriptor is opened with O_CLOEXEC and closed by the operation (or the
-// FileHandle) that opened it.
+// FileHandle) that opened it. Paths may be of any length: the real file system
+// reaches one longer than PATH_MAX through folder handles (ReachedPath).
 
 #include <cstdint>
 #include <array>
@@ -91,7 +92,8 @@ class FileSystem {
   // left out. False when the folder cannot be listed. The folder's handle is
   // closed before this returns. An entry whose type the system does not report
   // is Unknown (Examine tells). When reading fails partway, the result is false
-  // and `out` holds the entries read before the failure.
+  // and `out` holds the entries read before the failure. On false, errno says
+  // why (ENOENT: there is no such folder).
   virtual bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) = 0;
 
   // lstat (followLink false) or stat (true); nothing when the path cannot be

@@ -1,5 +1,6 @@
 #include "run/run_control.h"
 
+#include "run/job_failure.h"
 #include "run/run_texts.h"
 
 #include <chrono>
@@ -17,7 +18,6 @@ using texts::kStart;
 using texts::kStop;
 using texts::kStoppedAfter;
 using texts::kStoppedBefore;
-using texts::kUnknownFailure;
 
 // The worker keeps the run mode set this long after the job body returned.
 constexpr std::chrono::milliseconds kAfterJobPause{50};
@@ -51,16 +51,24 @@ RunControl::~RunControl() {
 }
 
 void RunControl::ThreadStart(const std::string& path) {
-  worker_.reset();
   walkPath_ = path;
-  runMode_.store(kWalk, std::memory_order_release);
-  worker_ = std::make_unique<FileIo>([this] { ThreadFileIoExecute(); });
+  StartWorker(kWalk);
 }
 
-void RunControl::ThreadStartCheck() {
+void RunControl::ThreadStartCheck() { StartWorker(kDuplicateCheck); }
+
+void RunControl::StartWorker(int mode) {
   worker_.reset();
-  runMode_.store(kDuplicateCheck, std::memory_order_release);
-  worker_ = std::make_unique<FileIo>([this] { ThreadFileIoExecute(); });
+  jobFailure_.clear();
+  runMode_.store(mode, std::memory_order_release);
+  try {
+    worker_ = std::make_unique<FileIo>([this] { ThreadFileIoExecute(); });
+  } catch (...) {
+    // No thread (low memory): the job fails as if it had thrown, and the
+    // window stays usable.
+    jobFailure_ = CurrentJobFailureText();
+    runMode_.store(kIdle, std::memory_order_release);
+  }
 }
 
 void RunControl::ThreadFileIoExecute() {
@@ -76,10 +84,8 @@ void RunControl::ThreadFileIoExecute() {
         status_.SetPanelText(1, kNoCandidates);
       }
     }
-  } catch (const std::exception& error) {
-    jobFailure_ = error.what();
   } catch (...) {
-    jobFailure_ = kUnknownFailure;
+    jobFailure_ = CurrentJobFailureText();
   }
   std::this_thread::sleep_for(kAfterJobPause);
   runMode_.store(kIdle, std::memory_order_release);

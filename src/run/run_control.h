@@ -67,6 +67,9 @@ class RunControl {
   int RunModeNow() const { return runMode_.load(std::memory_order_acquire); }
 
  private:
+  // Starts the worker on the job of run mode `mode`.
+  void StartWorker(int mode);
+
   JobBodies& jobs_;
   const SignatureTable& table_;
   const Grid& grid_;

@@ -12,5 +12,7 @@ inline constexpr char kNoCandidates[] = "重複ファイルは有りません";
 inline constexpr char kStoppedBefore[] = "中止しました ";
 inline constexpr char kStoppedAfter[] = " ファイル格納しています";
 inline constexpr char kUnknownFailure[] = "不明なエラーで処理を終了しました";
+inline constexpr char kOutOfMemory[] = "メモリが不足したため処理を終了しました";
+inline constexpr char kOutOfResources[] = "システムの資源が不足したため処理を終了しました: ";
 
 }  // namespace kestrilo::texts

@@ -236,13 +236,37 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CheckWalkSwapped,
                                                               SwappedIn::FifoWithWriter, SwappedIn::Folder),
                                             ::testing::Values(1u, 4u)));
 
-TEST_F(CheckWalk, AnUnlistableFolderIsLeftOutSilently) {
+TEST_F(CheckWalk, AnUnlistableFolderIsLeftOutAndSaysSo) {
   tree.Write("open/a", "a");
   tree.Write("closed/b", "b");
   fs.FailList(tree.Path("closed") + "/");
   engine.GetFiles(tree.Root());
   EXPECT_EQ(Paths(), std::vector<std::string>{tree.Path("open/a")});
-  EXPECT_TRUE(status.HistoryOf(1).empty());
+  EXPECT_EQ(status.HistoryOf(1), std::vector<std::string>{"[" + tree.Path("closed") + "/] フォルダ一覧取得エラー"});
+}
+
+TEST_F(CheckWalk, AListingThatFailsPartwayKeepsWhatItRead) {
+  for (const char* name : {"a", "b", "c", "d"}) tree.Write(std::string("in/") + name, name);
+  std::vector<DirEntry> firstTwo;
+  ASSERT_TRUE(SystemFileSystem().ListFolder(tree.Path("in") + "/", firstTwo));
+  firstTwo.resize(2);
+  fs.FailListAfter(tree.Path("in") + "/", 2);
+  engine.GetFiles(tree.Path("in"));
+  std::vector<std::string> expected;
+  for (const auto& entry : firstTwo) expected.push_back(tree.Path("in/" + entry.name));
+  const auto paths = Paths();
+  EXPECT_EQ(paths.size(), 2u);
+  for (const auto& path : expected) EXPECT_NE(std::find(paths.begin(), paths.end(), path), paths.end()) << path;
+  EXPECT_EQ(status.HistoryOf(1).back(), "[" + tree.Path("in") + "/] フォルダ一覧取得エラー");
+}
+
+TEST_F(CheckWalk, AWildcardsSubFolderIsSearchedBelowAnUnlistableFolder) {
+  tree.Write("s1/a.txt", "a");
+  tree.Write("s1/b.dat", "b");
+  fs.FailList(tree.Root() + "/");
+  settings.filterText = "s1/*.txt";
+  engine.GetFiles(tree.Root());
+  EXPECT_EQ(Paths(), std::vector<std::string>{tree.Path("s1/a.txt")});
 }
 
 TEST_F(CheckWalk, NamesThatAreNotUtf8AreKeptByteForByte) {
@@ -280,12 +304,21 @@ TEST_F(CheckWalk, DeepTreesWalkWithoutTheCallStack) {
   EXPECT_EQ(table.GetFileCount(), 10);
 }
 
-TEST_F(CheckWalk, FoldersBeyondTheSystemsPathLengthAreLeftOutWithoutACrash) {
+TEST_F(CheckWalk, FoldersBeyondTheSystemsPathLengthAreWalkedAndChecked) {
   const std::string root = tree.MakeFolder("deeper");
   MakeDeepTree(root, 2200);
   engine.GetFiles(root);
   // Full paths reach PATH_MAX (4096 bytes) a little before level 2050.
-  EXPECT_EQ(table.GetFileCount(), 20);
+  EXPECT_EQ(table.GetFileCount(), 22);
+  EXPECT_TRUE(status.HistoryOf(1).empty());
+  std::string deepest = root;
+  for (int level = 0; level < 2200; ++level) deepest += "/d";
+  const auto paths = Paths();
+  EXPECT_NE(std::find(paths.begin(), paths.end(), deepest + "/f"), paths.end());
+  Check();
+  const auto rows = Rows();
+  ASSERT_EQ(rows.size(), 22u);
+  for (const auto& row : rows) EXPECT_EQ(row.substr(0, 2), "1|");
   // Leave the tree removable by path: cut it where full paths still work.
   std::string cut = root;
   for (int level = 0; level < 1000; ++level) cut += "/d";

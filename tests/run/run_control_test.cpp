@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <fstream>
+#include <new>
+#include <system_error>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "run/run_texts.h"
 #include "run_fixture.h"
 
 namespace kestrilo::testing {
@@ -189,18 +195,18 @@ TEST_F(RunControlTest, CloseRequestStopsTheBatchAndStartsNothingMore) {
 
 struct Failure {
   const char* name;
-  bool inWalk;
-  bool inCheck;
-  const char* text;
+  std::exception_ptr inWalk;
+  std::exception_ptr inCheck;
+  std::string text;
 };
 
 class RunControlFailureTest : public RunControlTest, public ::testing::WithParamInterface<Failure> {};
 
 TEST_P(RunControlFailureTest, AJobThatThrowsStillReturnsToIdle) {
   WriteThree("one");
-  jobs.throwInWalk = GetParam().inWalk;
-  jobs.throwInCheck = GetParam().inCheck;
-  settings.quickCheck = GetParam().inCheck;
+  jobs.walkFault = GetParam().inWalk;
+  jobs.checkFault = GetParam().inCheck;
+  settings.quickCheck = GetParam().inCheck != nullptr;
 
   run.AddPaths({tree.Path("one")});
 
@@ -209,16 +215,58 @@ TEST_P(RunControlFailureTest, AJobThatThrowsStillReturnsToIdle) {
   EXPECT_EQ(window.caption, "調査開始");
   EXPECT_EQ(status.Text(1), GetParam().text);
 
-  jobs.throwInWalk = false;
-  jobs.throwInCheck = false;
+  jobs.walkFault = nullptr;
+  jobs.checkFault = nullptr;
   run.CheckStartClick();
   EXPECT_NE(status.Text(1), GetParam().text) << "the next job runs normally";
 }
 
 INSTANTIATE_TEST_SUITE_P(, RunControlFailureTest,
-                         ::testing::Values(Failure{"Walk", true, false, "walk failed"},
-                                           Failure{"Check", false, true, "check failed"}),
+                         ::testing::Values(Failure{"Walk", std::make_exception_ptr(std::runtime_error("walk failed")),
+                                                   nullptr, "walk failed"},
+                                           Failure{"Check", nullptr,
+                                                   std::make_exception_ptr(std::runtime_error("check failed")),
+                                                   "check failed"},
+                                           Failure{"WalkOutOfMemory", std::make_exception_ptr(std::bad_alloc()),
+                                                   nullptr, texts::kOutOfMemory},
+                                           Failure{"CheckWithoutThreads", nullptr,
+                                                   std::make_exception_ptr(std::system_error(
+                                                       std::make_error_code(std::errc::resource_unavailable_try_again))),
+                                                   texts::kOutOfResources +
+                                                       std::make_error_code(std::errc::resource_unavailable_try_again)
+                                                           .message()}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Address space for what the process maps already and a little more, but not
+// for another thread's stack.
+void LeaveNoRoomForAThread() {
+  std::ifstream statm("/proc/self/statm");
+  unsigned long pages = 0;
+  statm >> pages;
+  const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (1u << 20);
+  const rlimit space{limit, limit};
+  ::setrlimit(RLIMIT_AS, &space);
+}
+
+// Not with the sanitizers, whose shadow memory no address-space limit allows.
+class LowMemory : public RunControlTest {};
+
+TEST_F(LowMemory, AWorkerThatCannotStartLeavesTheWindowUsable) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "address-space limits do not work under the sanitizers";
+#endif
+  // A fresh process: one that ran threads before keeps their stacks for new ones.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  WriteThree("one");
+  EXPECT_EXIT(
+      {
+        LeaveNoRoomForAThread();
+        run.AddPaths({tree.Path("one")});
+        const bool told = status.Text(1).rfind(texts::kOutOfResources, 0) == 0;
+        std::_Exit(told && !run.IsRunning() && window.caption == "調査開始" ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
 
 }  // namespace
 }  // namespace kestrilo::testing

@@ -4,6 +4,7 @@
 // window" while a job runs.
 
 #include <chrono>
+#include <exception>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -31,17 +32,18 @@ class HookedJobBodies final : public JobBodies {
  public:
   explicit HookedJobBodies(DuplicateEngine& engine) : engine_(engine) {}
 
-  bool throwInWalk = false;
-  bool throwInCheck = false;
+  // Thrown instead of doing the job, when set.
+  std::exception_ptr walkFault;
+  std::exception_ptr checkFault;
   Gate* afterWalk = nullptr;
 
   void GetFiles(const std::string& path) override {
-    if (throwInWalk) throw std::runtime_error("walk failed");
+    if (walkFault) std::rethrow_exception(walkFault);
     engine_.GetFiles(path);
     if (afterWalk != nullptr) afterWalk->ArriveAndWait();
   }
   int TakeOutCheckFiles() override {
-    if (throwInCheck) throw std::runtime_error("check failed");
+    if (checkFault) std::rethrow_exception(checkFault);
     return engine_.TakeOutCheckFiles();
   }
   void CheckFiles() override { engine_.CheckFiles(); }

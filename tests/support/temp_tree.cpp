@@ -24,6 +24,9 @@ TempTree::TempTree() {
 TempTree::~TempTree() {
   std::error_code ignored;
   fs::remove_all(root_, ignored);
+  // remove_all goes by full paths; rm also removes trees whose paths are
+  // longer than the system takes in one call.
+  if (fs::exists(root_, ignored)) std::system(("rm -rf '" + root_ + "'").c_str());
 }
 
 std::string TempTree::Path(const std::string& relative) const { return root_ + "/" + relative; }
