@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libxxhash-dev liburing-dev
   fonts-ipafont-gothic
   xvfb xauth

@@ -22,7 +22,8 @@ GridHeaderView::GridHeaderView(QWidget* parent) : QHeaderView(Qt::Horizontal, pa
 void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
   if (!rect.isValid()) return;
   const QPalette& colours = palette();
-  const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+  // A grid disabled while a job runs keeps its header's colours.
+  const QPalette::ColorGroup group = QPalette::Active;
   painter->save();
   painter->fillRect(rect, colours.color(group, QPalette::Button));
   qDrawShadePanel(painter, rect, colours, false, 1);

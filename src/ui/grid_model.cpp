@@ -1,16 +1,14 @@
 #include "ui/grid_model.h"
 
-#include <QFile>
-
 #include <algorithm>
+
+#include "ui/display_text.h"
 
 namespace kestrilo {
 
 namespace {
 
 bool IsNumberColumn(int column) { return column == 0 || column == 2; }
-
-QString Display(const std::string& cell) { return QFile::decodeName(QByteArray::fromStdString(cell)); }
 
 }  // namespace
 
@@ -27,7 +25,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   switch (role) {
     case Qt::DisplayRole:
-      return Display(grid_.Cell(index.column(), GridRow(index.row())));
+      return DisplayText(grid_.Cell(index.column(), GridRow(index.row())));
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(
           Qt::Alignment((IsNumberColumn(index.column()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop));
@@ -36,11 +34,19 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  // The trailing row holds no file: it can be the current row, but it never
+  // shows as a selected one.
+  if (index.row() == rows_ - 1) return Qt::ItemIsEnabled;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal) return {};
   switch (role) {
     case Qt::DisplayRole:
-      return Display(grid_.Cell(section, 0));
+      return DisplayText(grid_.Cell(section, 0));
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::Alignment((IsNumberColumn(section) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop));
     default:

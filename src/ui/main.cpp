@@ -9,11 +9,13 @@
 #include "platform/file_system.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
+#include "ui/qt_translations.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kestrilo"));
   QApplication::setDesktopFileName(QStringLiteral("kestrilo"));
+  kestrilo::InstallQtTranslations(application);
   try {
     kestrilo::QtDialogs dialogs;
     kestrilo::TForm1 form1(dialogs, kestrilo::SystemFileSystem());

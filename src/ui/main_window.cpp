@@ -9,10 +9,14 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/grid_cell_delegate.h"
@@ -33,6 +37,13 @@ struct Column {
   const char* header;
 };
 constexpr Column kColumns[kGridColumns] = {{30, ""}, {110, "ファイル名"}, {70, "サイズ"}, {330, "パス"}};
+// The folder column takes the width the window gains over its first width;
+// the other columns keep theirs.
+constexpr int kGrowingColumn = 3;
+// The smallest grid still shows its header and two rows.
+constexpr int kGridMinimumRows = 2;
+
+int WidthGained(int windowWidth) { return std::max(windowWidth - kWindowWidth, 0); }
 
 std::optional<QFont> AskFont(const QFont& current, QWidget* owner) {
   bool chosen = false;
@@ -125,6 +136,11 @@ void TForm1::BuildCommandBar() {
   SortFlag->setChecked(true);
   InitInfo = new QPushButton(QStringLiteral("情報初期化"), Panel1);
   InitInfo->setGeometry(488, 8, 75, 25);
+  // The window is never so narrow that a command of the bar is cut off.
+  Panel1->setMinimumWidth(InitInfo->geometry().right() + 1 + FileAdd->x());
+  // A drop on the wildcard box adds the dropped items, as anywhere else on
+  // the window, instead of pasting their paths into the wildcard.
+  FilterText->setAcceptDrops(false);
 
   QWidget::setTabOrder(CheckStart, FileAdd);
   QWidget::setTabOrder(FileAdd, InitInfo);
@@ -160,6 +176,7 @@ void TForm1::BuildGrid() {
   rows->setSectionResizeMode(QHeaderView::Fixed);
   rows->setDefaultSectionSize(kRowHeight);
   StringGrid1->horizontalHeader()->setFixedHeight(kRowHeight + 1);
+  StringGrid1->setMinimumHeight(kRowHeight + 1 + kGridMinimumRows * kRowHeight + 2 * StringGrid1->frameWidth());
 
   StringGrid1->setShowGrid(false);
   StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -187,6 +204,9 @@ void TForm1::BuildStatusBar() {
   StatusPanel0->setFixedWidth(150);
   StatusPanel1 = new QLabel;
   StatusPanel1->setMinimumWidth(100);
+  // The panels show paths, which are never markup.
+  StatusPanel0->setTextFormat(Qt::PlainText);
+  StatusPanel1->setTextFormat(Qt::PlainText);
   // A long message is cut at the window's edge instead of widening the window.
   StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   StatusBar1->addWidget(StatusPanel0);
@@ -236,7 +256,7 @@ void TForm1::BuildMenus() {
 void TForm1::FormCreate() {
   grid_.SetRowCount(2);
   for (int column = 0; column < kGridColumns; ++column) {
-    StringGrid1->setColumnWidth(column, kColumns[column].width);
+    StringGrid1->setColumnWidth(column, kColumns[column].width + (column == kGrowingColumn ? WidthGained(width()) : 0));
     grid_.SetCell(column, 0, kColumns[column].header);
   }
   for (int column = 0; column < kGridColumns; ++column) grid_.SetCell(column, 1, "");
@@ -266,6 +286,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // By difference, so that a width the user gave the column stays.
+  const int gained = WidthGained(event->size().width()) - WidthGained(event->oldSize().width());
+  if (gained != 0) StringGrid1->setColumnWidth(kGrowingColumn, StringGrid1->columnWidth(kGrowingColumn) + gained);
+}
+
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
   if (!run_.IsRunning() && HasLocalFiles(event->mimeData())) event->acceptProposedAction();
 }
@@ -285,15 +312,32 @@ void TForm1::dropEvent(QDropEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-    const auto* widget = static_cast<QWidget*>(watched);
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() && !passingKeyOn_) {
+    auto* widget = static_cast<QWidget*>(watched);
     const QWidget* focus = QApplication::focusWidget();
     // A key travels up from the focused control; only its first stop counts.
     if (widget->window() == this && (widget == focus || (focus == nullptr && widget == this))) {
-      FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+      return PreviewKey(widget, static_cast<QKeyEvent*>(event));
     }
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::PreviewKey(QWidget* receiver, QKeyEvent* event) {
+  // A disabled window (the about box is open) takes no keys.
+  if (!isEnabled()) return false;
+  const QPointer<QWidget> control = receiver;
+  FormKeyDown(event->key());
+  if (event->key() != Qt::Key_Delete) return false;
+  // The deletion's question may have taken the focus away; Qt would then
+  // hand the key on up to the window as if it were a new one. So the key is
+  // passed on to its control here, once, and goes no further afterwards.
+  if (control) {
+    const QScopedValueRollback passing(passingKeyOn_, true);
+    QCoreApplication::sendEvent(control, event);
+  }
+  event->accept();
+  return true;
 }
 
 void TForm1::FormKeyDown(int key) {

@@ -121,6 +121,7 @@ class TForm1 final : public QMainWindow, private WindowState {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -140,6 +141,9 @@ class TForm1 final : public QMainWindow, private WindowState {
   // if that was asked while the command ran.
   void FinishCommand();
   void FollowGridRow();
+  // Runs the window's key handler on a key at its first stop; true when the
+  // key has been delivered whole.
+  bool PreviewKey(QWidget* receiver, QKeyEvent* event);
 
   Dialogs& dialogs_;
   FileSystem& fileSystem_;
@@ -157,6 +161,8 @@ class TForm1 final : public QMainWindow, private WindowState {
   DeletionCommands deletion_;
 
   GridModel* model_ = nullptr;
+  // A previewed key is on its way to its control.
+  bool passingKeyOn_ = false;
   QElapsedTimer sinceRefresh_;
   std::unique_ptr<TAboutBox> aboutBox_;
   // What the font dialog offers next: the font last chosen in it.

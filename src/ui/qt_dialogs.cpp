@@ -1,10 +1,13 @@
 #include "ui/qt_dialogs.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+
+#include "ui/display_text.h"
 
 namespace kestrilo {
 
@@ -19,9 +22,13 @@ std::optional<std::string> Encode(const QString& path) {
 
 }  // namespace
 
+QtDialogs::QtDialogs() : lastFolder_(QDir::homePath()) {}
+
 bool QtDialogs::AskOkCancel(const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                  QMessageBox::Ok | QMessageBox::Cancel, owner_);
+  QMessageBox box(QMessageBox::NoIcon, DisplayText(caption), DisplayText(text), QMessageBox::Ok | QMessageBox::Cancel,
+                  owner_);
+  // The text holds file and folder names, which are never markup.
+  box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
   return box.exec() == QMessageBox::Ok;
 }

@@ -10,6 +10,7 @@ namespace kestrilo {
 
 class QtDialogs final : public Dialogs {
  public:
+  QtDialogs();
   // Dialogs open over `owner` once it is set.
   void SetOwner(QWidget* owner) { owner_ = owner; }
 
@@ -21,7 +22,8 @@ class QtDialogs final : public Dialogs {
 
  private:
   QWidget* owner_ = nullptr;
-  // The folder chooser opens where the user chose last.
+  // The folder chooser opens in the folder the user chose last, at first in
+  // the home folder.
   QString lastFolder_;
 };
 

@@ -1,8 +1,8 @@
 #include "ui/window_status_panels.h"
 
-#include <QFile>
-
 #include <utility>
+
+#include "ui/display_text.h"
 
 namespace kestrilo {
 
@@ -44,7 +44,11 @@ void WindowStatusPanels::Flush() {
 }
 
 void WindowStatusPanels::Show(int panel, const std::string& text) {
-  if (labels_[panel] != nullptr) labels_[panel]->setText(QFile::decodeName(QByteArray::fromStdString(text)));
+  if (labels_[panel] == nullptr) return;
+  const QString shown = DisplayText(text);
+  labels_[panel]->setText(shown);
+  // A panel cuts a long text at its edge; the tooltip holds all of it.
+  labels_[panel]->setToolTip(ToolTipText(shown));
 }
 
 }  // namespace kestrilo

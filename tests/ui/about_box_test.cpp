@@ -1,5 +1,6 @@
 // The version information box: where it opens, and how it closes.
 
+#include <QApplication>
 #include <QTest>
 
 #include "window_fixture.h"
@@ -38,6 +39,20 @@ class AboutBoxTest : public QObject {
     QVERIFY(!w.form.isEnabled());
     QCOMPARE(w.Panel(0), QStringLiteral("0/0"));
     QCOMPARE(w.Panel(1), QString());
+  }
+
+  void deleteKeyIsIgnoredWhileTheBoxIsOpen() {
+    WindowFixture w;
+    w.form.About1->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.AboutBox));
+
+    // Keys that still reach the disabled main window, as when it is clicked.
+    QApplication::setActiveWindow(&w.form);
+    QTest::keyClick(w.form.windowHandle(), Qt::Key_Delete);
+    QTest::keyClick(w.form.StringGrid1, Qt::Key_Delete);
+
+    QCOMPARE(w.Panel(1), QString());
+    QVERIFY(w.dialogs.asked.empty());
   }
 
   void everyWayOfClosingEnablesTheMainWindow_data() {

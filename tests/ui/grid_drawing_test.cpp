@@ -1,10 +1,14 @@
 // The painting of the result grid: alignment of each column, the colours of
-// each cell state, the focus rectangle, and the header's raised edge.
+// each cell state, the focus rectangle, the header's raised edge, long texts,
+// the trailing row, and the columns' widths as the window grows.
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <QToolTip>
 
 #include "window_fixture.h"
 
@@ -32,6 +36,34 @@ std::pair<int, int> InkColumns(const QImage& image, const QColor& background, in
   return {first, last};
 }
 
+// Paints the cell `index` of the window's grid into an image of the given size.
+QImage PaintCell(QTableView* view, const QModelIndex& index, int state, int width) {
+  QStyleOptionViewItem option;
+  option.initFrom(view);
+  option.rect = QRect(0, 0, width, kCellHeight);
+  option.state = QStyle::State(state);
+  option.font = view->font();
+  option.textElideMode = view->textElideMode();
+  option.widget = view;
+  QImage image(width, kCellHeight, QImage::Format_ARGB32);
+  image.fill(Qt::magenta);
+  QPainter painter(&image);
+  view->itemDelegate()->paint(&painter, option, index);
+  return image;
+}
+
+// Asks `widget` for its tooltip at `at`, as the pointer resting there does.
+void RestPointer(QWidget* widget, const QPoint& at) {
+  QHelpEvent event(QEvent::ToolTip, at, widget->mapToGlobal(at));
+  QApplication::sendEvent(widget, &event);
+}
+
+void MakeCurrentAndDelete(WindowFixture& w, int viewRow) {
+  w.form.StringGrid1->setCurrentIndex(w.form.StringGrid1->model()->index(viewRow, 1));
+  w.dialogs.answers.push_back(true);
+  w.form.Delete1->trigger();
+}
+
 }  // namespace
 
 class GridDrawingTest : public QObject {
@@ -52,6 +84,11 @@ class GridDrawingTest : public QObject {
       QTest::newRow("plain " + name) << column << enabled << int(QPalette::Base) << right;
       QTest::newRow("selected " + name) << column << selected << int(QPalette::Highlight) << right;
       QTest::newRow("focused in the selected row " + name) << column << focused << int(QPalette::Base) << right;
+      // The grid is disabled while a job runs; its colours stay.
+      const int disabled = ~QStyle::State_Enabled;
+      QTest::newRow("plain, grid disabled " + name) << column << (enabled & disabled) << int(QPalette::Base) << right;
+      QTest::newRow("selected, grid disabled " + name)
+          << column << (selected & disabled) << int(QPalette::Highlight) << right;
     }
   }
 
@@ -67,19 +104,8 @@ class GridDrawingTest : public QObject {
     QTest::mouseClick(w.form.CheckStart, Qt::LeftButton);
 
     QTableView* view = w.form.StringGrid1;
-    QStyleOptionViewItem option;
-    option.initFrom(view);
-    option.rect = QRect(0, 0, kCellWidth, kCellHeight);
-    option.state = QStyle::State(state);
-    option.font = view->font();
-    option.widget = view;
-    const QColor expected = option.palette.color(QPalette::Active, QPalette::ColorRole(background));
-    QImage image(kCellWidth, kCellHeight, QImage::Format_ARGB32);
-    image.fill(Qt::magenta);
-    {
-      QPainter painter(&image);
-      view->itemDelegate()->paint(&painter, option, view->model()->index(0, column));
-    }
+    const QColor expected = view->palette().color(QPalette::Active, QPalette::ColorRole(background));
+    const QImage image = PaintCell(view, view->model()->index(0, column), state, kCellWidth);
 
     const bool focused = state & QStyle::State_HasFocus;
     QCOMPARE(image.pixelColor(kCellWidth / 2, kCellHeight - 2), expected);
@@ -96,6 +122,81 @@ class GridDrawingTest : public QObject {
     int edgeInk = 0;
     for (int x = 0; x < kCellWidth; ++x) edgeInk += image.pixelColor(x, 0) != expected ? 1 : 0;
     QCOMPARE(edgeInk > kCellWidth / 4, focused);
+  }
+
+  void longTextsEndInAnEllipsisAndShowWholeAsTooltips() {
+    WindowFixture w;
+    const std::string folder(150, 'l');
+    w.tree.Write(folder + "/a.txt", "same content");
+    w.tree.Write(folder + "/b.txt", "same content");
+    w.AddFolder(w.tree.Path(folder));
+    QTest::mouseClick(w.form.CheckStart, Qt::LeftButton);
+    QTableView* view = w.form.StringGrid1;
+    const QModelIndex path = view->model()->index(0, 3);
+    QCOMPARE(path.data().toString(), QString::fromStdString(w.tree.Path(folder)));
+
+    // The last ink is the ellipsis's dots, not a tall letter cut at the edge.
+    const QColor base = view->palette().color(QPalette::Active, QPalette::Base);
+    const QImage image = PaintCell(view, path, QStyle::State_Enabled | QStyle::State_Active, kCellWidth);
+    const int lastInk = InkColumns(image, base, 0, kCellWidth, 0, kCellHeight).second;
+    int inkRows = 0;
+    for (int y = 0; y < kCellHeight; ++y) inkRows += image.pixelColor(lastInk, y) != base ? 1 : 0;
+    QVERIFY2(inkRows <= 3, qPrintable(QString::number(inkRows)));
+
+    RestPointer(view->viewport(), view->visualRect(path).center());
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), path.data().toString());
+    // A text that fits has no tooltip.
+    RestPointer(view->viewport(), view->visualRect(view->model()->index(0, 2)).center());
+    QTRY_VERIFY(!QToolTip::isVisible());
+
+    // Panel 1 holds the whole message in its tooltip, however long the path.
+    MakeCurrentAndDelete(w, 0);
+    QVERIFY(w.Panel(1).endsWith(QStringLiteral(" を削除しました")));
+    RestPointer(w.form.StatusPanel1, QPoint(5, 5));
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), w.Panel(1));
+  }
+
+  void trailingRowIsNeverDrawnSelected() {
+    WindowFixture w;
+    QTableView* view = w.form.StringGrid1;
+    const auto middleOfRow = [view](int row, int column) {
+      const QImage image = view->viewport()->grab().toImage();
+      return image.pixelColor(view->visualRect(view->model()->index(row, column)).center());
+    };
+    const QColor highlight = view->palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor base = view->palette().color(QPalette::Active, QPalette::Base);
+    QCOMPARE(view->currentIndex().row(), 0);
+    QCOMPARE(middleOfRow(0, 2), base);
+
+    w.tree.Write("one/a.txt", "same content");
+    w.tree.Write("one/b.txt", "same content");
+    w.AddFolder(w.tree.Path("one"));
+    QTest::mouseClick(w.form.CheckStart, Qt::LeftButton);
+    for (int row : {0, 2}) {
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 1)).center());
+      QCOMPARE(view->currentIndex().row(), row);
+      QCOMPARE(middleOfRow(row, 2), row == 0 ? highlight : base);
+    }
+  }
+
+  void folderColumnTakesTheWidthTheWindowGains() {
+    WindowFixture w;
+    QTableView* view = w.form.StringGrid1;
+    const int start = w.form.width();
+    const QList<int> widths = {30, 110, 70, 330};
+
+    w.form.resize(1000, w.form.height());
+    QTRY_COMPARE(w.form.width(), 1000);
+    for (int column = 0; column < 3; ++column) QCOMPARE(view->columnWidth(column), widths[column]);
+    QCOMPARE(view->columnWidth(3), 330 + 1000 - start);
+
+    // A width the user gives the column stays, and the window takes back only what it gave.
+    view->setColumnWidth(3, view->columnWidth(3) + 20);
+    w.form.resize(start, w.form.height());
+    QTRY_COMPARE(w.form.width(), start);
+    QCOMPARE(view->columnWidth(3), 350);
   }
 
   void headerCellsAreRaisedWithTheSizeHeaderRightAligned() {

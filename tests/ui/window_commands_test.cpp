@@ -5,8 +5,11 @@
 #include <QHeaderView>
 #include <QTest>
 
+#include <unistd.h>
+
 #include "window_fixture.h"
 
+using kestrilo::testing::BoxAnswerer;
 using kestrilo::testing::ReadWholeFile;
 using kestrilo::testing::WindowFixture;
 
@@ -271,6 +274,70 @@ class WindowCommandsTest : public QObject {
 
     QCOMPARE(w.Panel(1), QStringLiteral("重複ファイルではありません。"));
     QCOMPARE(w.form.FilterText->text(), QStringLiteral(".*"));
+  }
+
+  void deleteKeyRunsTheDeletionOnce_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("answer");
+    for (const char* focus : {"grid", "wildcard", "nothing"}) {
+      QTest::newRow(QByteArray("OK, focus on ") + focus) << focus << int(Qt::Key_Return);
+      QTest::newRow(QByteArray("Cancel at once, focus on ") + focus) << focus << int(Qt::Key_Escape);
+    }
+  }
+
+  // Through the window system, with a real question box answered by a key
+  // as soon as it shows.
+  void deleteKeyRunsTheDeletionOnce() {
+    QFETCH(QString, focus);
+    QFETCH(int, answer);
+    WindowFixture w;
+    const std::string folder = w.WriteThree("one");
+    AddAndCheck(w, folder);
+    const int row = ViewRowOf(w, QStringLiteral("a.txt"));
+    MakeCurrent(w, row);
+    QApplication::setActiveWindow(&w.form);
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    if (focus == "grid") w.form.StringGrid1->setFocus();
+    if (focus == "wildcard") w.form.FilterText->setFocus();
+    if (focus == "nothing" && QApplication::focusWidget() != nullptr) QApplication::focusWidget()->clearFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), focus == "grid"       ? static_cast<QWidget*>(w.form.StringGrid1)
+                                              : focus == "wildcard" ? static_cast<QWidget*>(w.form.FilterText)
+                                                                    : nullptr);
+    const QString before = w.Panel(1);
+    w.routed.realQuestions = true;
+    BoxAnswerer answerer{Qt::Key(answer)};
+
+    QTest::keyClick(w.form.windowHandle(), Qt::Key_Delete);
+    QTest::qWait(50);
+
+    QCOMPARE(w.dialogs.asked.size(), 1u);
+    QCOMPARE(answerer.Answered(), 1);
+    const std::string path = folder + "/a.txt";
+    if (answer == Qt::Key_Return) {
+      QCOMPARE(access(path.c_str(), F_OK), -1);
+      QCOMPARE(w.Panel(1), QString::fromStdString(path) + QStringLiteral(" を削除しました"));
+    } else {
+      QCOMPARE(access(path.c_str(), F_OK), 0);
+      QCOMPARE(w.Panel(1), before);
+    }
+  }
+
+  void undecodableNamesShowEscapedAndAreDeletedByTheirBytes() {
+    WindowFixture w;
+    const std::string name = "a\xff\xfe.txt";
+    w.tree.Write("one/" + name, "same content");
+    w.tree.Write("one/b.txt", "same content");
+    AddAndCheck(w, w.tree.Path("one"));
+    const int row = ViewRowOf(w, QStringLiteral("a\\xFF\\xFE.txt"));
+    QVERIFY(row >= 0);
+
+    MakeCurrent(w, row);
+    w.dialogs.answers.push_back(true);
+    w.form.Delete1->trigger();
+
+    QCOMPARE(w.dialogs.asked.at(0).first, name + " を削除してもよろしいですか？");
+    QCOMPARE(access(w.tree.Path("one/" + name).c_str(), F_OK), -1);
+    QCOMPARE(w.Panel(1), QString::fromStdString(w.tree.Path("one")) + QStringLiteral("/a\\xFF\\xFE.txt を削除しました"));
   }
 
   void popUpItemsAskBeforeDeleting() {

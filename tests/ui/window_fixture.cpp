@@ -3,14 +3,34 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
 
 namespace kestrilo::testing {
 
+bool RoutedDialogs::AskOkCancel(const std::string& text, const std::string& caption) {
+  if (!realQuestions) return script_.AskOkCancel(text, caption);
+  script_.asked.emplace_back(text, caption);
+  return boxes_.AskOkCancel(text, caption);
+}
+
+namespace {
+
+// As a file manager sends them: each path's bytes percent-encoded, and the
+// same list as plain text.
+void SetUriList(QMimeData& data, const std::vector<std::string>& paths) {
+  QByteArray list;
+  for (const std::string& path : paths) list += "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n";
+  data.setData(QStringLiteral("text/uri-list"), list);
+  data.setData(QStringLiteral("text/plain"), list);
+}
+
+}  // namespace
+
 WindowFixture::WindowFixture()
-    : form(dialogs, fs, [this](const QFont& current, QWidget*) {
+    : form(routed, fs, [this](const QFont& current, QWidget*) {
         fontsOffered.push_back(current);
         std::optional<QFont> answer;
         if (!fontAnswers.empty()) {
@@ -49,11 +69,8 @@ void WindowFixture::AddFolder(const std::string& folder) {
 }
 
 bool WindowFixture::Drop(const std::vector<std::string>& paths) {
-  // As a file manager sends them: each path's bytes percent-encoded.
-  QByteArray list;
-  for (const std::string& path : paths) list += "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n";
   QMimeData data;
-  data.setData(QStringLiteral("text/uri-list"), list);
+  SetUriList(data, paths);
   const QPoint at = form.StringGrid1->geometry().center();
   QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&form, &enter);
@@ -63,12 +80,38 @@ bool WindowFixture::Drop(const std::vector<std::string>& paths) {
   return enter.isAccepted();
 }
 
+bool WindowFixture::DropOver(QWidget* target, const std::vector<std::string>& paths) {
+  QMimeData data;
+  SetUriList(data, paths);
+  QWindow* window = form.windowHandle();
+  const QPointF at = target->mapTo(&form, target->rect().center());
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window, &enter);
+  QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window, &move);
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window, &drop);
+  QApplication::sendPostedEvents(&form, QEvent::MetaCall);
+  return drop.isAccepted();
+}
+
 std::vector<bool> WindowFixture::RunningStateControls() const {
   return {form.File1->menuAction()->isEnabled(), form.Show1->menuAction()->isEnabled(),
           form.Help1->menuAction()->isEnabled(), form.FileAdd->isEnabled(),
           form.FilterText->isEnabled(),          form.QuickCheck->isEnabled(),
           form.InitInfo->isEnabled(),            form.StringGrid1->isEnabled(),
           form.SortFlag->isEnabled()};
+}
+
+BoxAnswerer::BoxAnswerer(Qt::Key key) {
+  timer_.setInterval(0);
+  QObject::connect(&timer_, &QTimer::timeout, [this, key] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible() || box->windowHandle() == nullptr) return;
+    ++answered_;
+    QTest::keyClick(box->windowHandle(), key);
+  });
+  timer_.start();
 }
 
 AtGate::AtGate(Gate& gate, std::function<void()> action) {

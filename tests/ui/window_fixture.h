@@ -16,13 +16,36 @@
 #include "support/temp_tree.h"
 #include "toolkit/scripted_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
 
 namespace kestrilo::testing {
+
+// The scripted dialogs, whose questions can instead be the window's real
+// message boxes, for a test that answers them as a user would. Every question
+// is recorded in the script's `asked`.
+class RoutedDialogs final : public Dialogs {
+ public:
+  explicit RoutedDialogs(ScriptedDialogs& script) : script_(script) {}
+  bool realQuestions = false;
+
+  bool AskOkCancel(const std::string& text, const std::string& caption) override;
+  std::optional<std::string> ChooseFolder(const std::string& prompt) override { return script_.ChooseFolder(prompt); }
+  std::optional<std::string> ChooseOpenFile() override { return script_.ChooseOpenFile(); }
+  std::optional<std::string> ChooseSaveFile(const std::string& proposed) override {
+    return script_.ChooseSaveFile(proposed);
+  }
+  void SetClipboardText(const std::string& text) override { script_.SetClipboardText(text); }
+
+ private:
+  ScriptedDialogs& script_;
+  QtDialogs boxes_;
+};
 
 class WindowFixture {
  public:
   TempTree tree;
   ScriptedDialogs dialogs;
+  RoutedDialogs routed{dialogs};
   GatedFileSystem fs;
   // Answers of the font dialog (empty: cancelled) and the fonts it offered.
   std::deque<std::optional<QFont>> fontAnswers;
@@ -47,9 +70,24 @@ class WindowFixture {
   // Drags the local `paths` onto the window and drops them; false when the
   // window refused the drag. The command the drop starts has run on return.
   bool Drop(const std::vector<std::string>& paths);
+  // The same drop as the window system delivers it to the window, over the
+  // middle of `target`; whether the drop was taken.
+  bool DropOver(QWidget* target, const std::vector<std::string>& paths);
 
   // Whether each control of the running state is enabled, in a fixed order.
   std::vector<bool> RunningStateControls() const;
+};
+
+// Answers every message box that opens from now on with `key`, pressed on the
+// box's window as soon as the box is shown.
+class BoxAnswerer {
+ public:
+  explicit BoxAnswerer(Qt::Key key);
+  int Answered() const { return answered_; }
+
+ private:
+  QTimer timer_;
+  int answered_ = 0;
 };
 
 // Runs `action` on the window thread as soon as the worker waits at `gate`

@@ -63,6 +63,20 @@ class WindowRunTest : public QObject {
     QCOMPARE(w.form.StringGrid1->verticalHeader()->defaultSectionSize(), 16);
   }
 
+  void commandBarStaysWholeInTheSmallestWindow() {
+    WindowFixture w;
+    w.form.resize(1, 1);
+    QTRY_VERIFY(w.form.width() < 576);
+    for (QWidget* control : std::initializer_list<QWidget*>{w.form.FileAdd, w.form.FilterText, w.form.CheckStart,
+                                                           w.form.QuickCheck, w.form.SortFlag, w.form.InitInfo}) {
+      const QRect inWindow(control->mapTo(&w.form, QPoint(0, 0)), control->size());
+      QVERIFY2(w.form.rect().contains(inWindow), qPrintable(control->objectName() + control->metaObject()->className()));
+    }
+    // The grid keeps its header and a row above the status bar.
+    QVERIFY(w.form.StringGrid1->viewport()->height() >= 2 * 16);
+    QVERIFY(w.form.StatusBar1->geometry().bottom() < w.form.height());
+  }
+
   void startButtonAcrossAWalkAndADuplicateCheck() {
     WindowFixture w;
     const std::string folder = w.WriteThree("one");
@@ -178,6 +192,17 @@ class WindowRunTest : public QObject {
     QCOMPARE(w.Panel(1), QString());
     QCOMPARE(w.RunningStateControls(), kAllEnabled);
     QCOMPARE(w.ViewRows(), 1);
+  }
+
+  void dropOnTheWildcardBoxAddsTheItems() {
+    WindowFixture w;
+    const std::string folder = w.WriteThree("one");
+
+    QVERIFY(w.DropOver(w.form.FilterText, {folder}));
+
+    QCOMPARE(w.form.FilterText->text(), QStringLiteral("*.*"));
+    QCOMPARE(w.form.Table().GetFileCount(), 3);
+    QCOMPARE(w.Panel(0), QStringLiteral("3"));
   }
 
   void droppedNamesThatAreNotUtf8AreWalkedByteForByte() {
