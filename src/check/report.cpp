@@ -73,16 +73,20 @@ namespace {
 
 // A report aimed at a device or a pipe (/dev/null, /dev/stdout) is written
 // straight into it: there is nothing to keep intact and nothing to rename.
-ReportResult WriteInPlace(const Grid& grid, const std::string& path) {
+ReportResult WriteInPlace(const std::string& path, const std::function<bool(int fd)>& write) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   if (fd < 0) return ReportResult::CannotOpen;
-  const bool written = WriteReport(grid, fd);
+  const bool written = write(fd);
   return ::close(fd) == 0 && written ? ReportResult::Saved : ReportResult::CannotWrite;
 }
 
 }  // namespace
 
-ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
+ReportResult SaveReport(const Grid& grid, const std::string& path) {
+  return SaveFile(path, [&grid](int fd) { return WriteReport(grid, fd); });
+}
+
+ReportResult SaveFile(const std::string& chosen, const std::function<bool(int fd)>& write) {
   std::string path = chosen;
   struct stat target {};
   if (::lstat(chosen.c_str(), &target) == 0 && S_ISLNK(target.st_mode)) {
@@ -94,7 +98,7 @@ ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
   }
   if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
     if (S_ISDIR(target.st_mode)) return ReportResult::CannotOpen;
-    return WriteInPlace(grid, path);
+    return WriteInPlace(path, write);
   }
 
   std::string folder(FolderPartWithSeparator(path));
@@ -116,7 +120,7 @@ ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
     ::fchmod(fd, 0666 & ~mask);
   }
 
-  const bool written = WriteReport(grid, fd) && ::fsync(fd) == 0;
+  const bool written = write(fd) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());

@@ -15,12 +15,16 @@
 #include "check/report.h"
 #include "cli/cli_options.h"
 #include "cli/console_status.h"
+#include "cli/dry_run.h"
+#include "cli/help_text.h"
+#include "cli/output_format.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
 #include "run/run_texts.h"
 #include "store/signature_table.h"
 #include "toolkit/memory_grid.h"
 #include "toolkit/scripted_dialogs.h"
+#include "version/version.h"
 
 namespace {
 
@@ -64,6 +68,10 @@ int main(int argc, char** argv) {
     std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
     return kExitUsage;
   }
+  if (options->help || options->version) {
+    std::cout << (options->help ? std::string(cli::kHelp) : std::string("kestrilo-cli ") + kVersion + "\n");
+    return kExitDone;
+  }
 
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
@@ -80,6 +88,7 @@ int main(int argc, char** argv) {
   FileSystem& fs = SystemFileSystem();
   DuplicateEngine engine(table, grid, status, settings, stopRequest, fs);
   engine.SetReaderThreads(options->threads);
+  engine.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
 
   const std::string cwd = CurrentFolder();
   status.SetPanelText(1, texts::kSearching);
@@ -96,7 +105,9 @@ int main(int argc, char** argv) {
   if (engine.TakeOutCheckFiles() == 0) {
     status.SetPanelText(1, texts::kNoCandidates);
   } else {
+    status.SetComparing(true);
     engine.CheckFiles();
+    status.SetComparing(false);
   }
   if (interrupted) return kExitInterrupted;
 
@@ -105,7 +116,12 @@ int main(int argc, char** argv) {
     const std::string folder = cli::Absolute(below ? *options->deleteBelow : *options->deleteOnDrive, cwd);
     const std::string question = below ? "Delete every duplicate below " + folder + "?"
                                        : "Delete every duplicate on the file system of " + folder + "?";
-    if (options->yes || ConfirmOnTerminal(question)) {
+    if (options->dryRun) {
+      const auto wouldGo = cli::DryRunDeletion(grid, fs, engine, status, folder, !below, stdout);
+      if (!wouldGo) return kExitFailure;
+      std::fflush(stdout);
+      std::cerr << "dry run: " << *wouldGo << " files would be deleted, none was\n";
+    } else if (options->yes || ConfirmOnTerminal(question)) {
       ScriptedDialogs noQuestions;
       DeletionCommands deletion(grid, status, noQuestions, fs, engine);
       const auto removed = below ? deletion.DeleteBelow(folder) : deletion.DeleteOnDrive(folder);
@@ -113,12 +129,13 @@ int main(int argc, char** argv) {
     }
   }
 
+  const auto listing = [&](int fd) { return cli::WriteListing(grid, options->format, static_cast<std::uint64_t>(table.GetFileCount()), fd); };
   if (options->reportFile) {
-    if (SaveReport(grid, cli::Absolute(*options->reportFile, cwd)) != ReportResult::Saved) {
+    if (SaveFile(cli::Absolute(*options->reportFile, cwd), listing) != ReportResult::Saved) {
       std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";
       return kExitFailure;
     }
-  } else if (!WriteReport(grid, STDOUT_FILENO)) {
+  } else if (!options->dryRun && !listing(STDOUT_FILENO)) {
     return kExitFailure;
   }
   return kExitDone;

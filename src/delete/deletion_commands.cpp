@@ -27,8 +27,8 @@ std::string CurrentGroup(const Grid& grid) {
 
 // One bulk pass over the rows in scope, reported by its count in panel 1.
 int RunPass(Grid& grid, StatusPanels& status, FileSystem& fs, const DuplicateEngine& engine,
-            const FolderScope& inScope) {
-  VerifiedRemoval removal(grid, fs, engine);
+            const RemovalObserver& observer, const FolderScope& inScope) {
+  VerifiedRemoval removal(grid, fs, engine, observer);
   const int count = DelFiles(grid, removal, inScope);
   status.SetPanelText(1, std::to_string(count) + texts::kFilesDeleted);
   return count;
@@ -49,7 +49,7 @@ void DeletionCommands::Delete1Click() {
   }
   if (!dialogs_.AskOkCancel(grid_.Cell(kNameColumn, row) + texts::kAskDeleteFile, texts::kConfirmCaption)) return;
   const std::string path = FullPathOf(grid_, row);
-  VerifiedRemoval removal(grid_, fs_, engine_);
+  VerifiedRemoval removal(grid_, fs_, engine_, observer_);
   status_.SetPanelText(1, path + (removal.Remove(row, partners) ? texts::kFileDeleted : texts::kFileNotDeleted));
 }
 
@@ -74,11 +74,11 @@ void DeletionCommands::A2Click() {
     return;
   }
   if (!dialogs_.AskOkCancel(mount->mountPoint + texts::kAskDeleteOnDrive, texts::kConfirmCaption)) return;
-  RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device));
+  RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device));
 }
 
 std::optional<int> DeletionCommands::DeleteBelow(const std::string& folder) {
-  return RunPass(grid_, status_, fs_, engine_, BelowFolder(WithoutTrailingSeparators(folder)));
+  return RunPass(grid_, status_, fs_, engine_, observer_, BelowFolder(WithoutTrailingSeparators(folder)));
 }
 
 std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder) {
@@ -87,7 +87,7 @@ std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder) {
     status_.SetPanelText(1, texts::kNetworkDriveRefused);
     return std::nullopt;
   }
-  return RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device));
+  return RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device));
 }
 
 }  // namespace kestrilo

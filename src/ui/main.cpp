@@ -9,10 +9,12 @@
 #include "platform/file_system.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
+#include "version/version.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kestrilo"));
+  QApplication::setApplicationVersion(QString::fromLatin1(kestrilo::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("kestrilo"));
   try {
     kestrilo::QtDialogs dialogs;
