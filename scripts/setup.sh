@@ -11,6 +11,7 @@ packages=(
   libxxhash-dev liburing-dev
   fonts-ipafont-gothic
   xvfb xauth
+  python3
 )
 if [ "${KESTRILO_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<<"$KESTRILO_SETUP_EXTRA"
