@@ -12,6 +12,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth
   python3
+  dpkg-dev lintian desktop-file-utils appstream
 )
 if [ "${KESTRILO_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<<"$KESTRILO_SETUP_EXTRA"
