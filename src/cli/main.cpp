@@ -118,8 +118,7 @@ int main(int argc, char** argv) {
                                        : "Delete every duplicate on the file system of " + folder + "?";
     if (options->dryRun) {
       const auto wouldGo = cli::DryRunDeletion(grid, fs, engine, status, folder, !below, stdout);
-      if (!wouldGo) return kExitFailure;
-      std::fflush(stdout);
+      if (!wouldGo || std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailure;
       std::cerr << "dry run: " << *wouldGo << " files would be deleted, none was\n";
     } else if (options->yes || ConfirmOnTerminal(question)) {
       ScriptedDialogs noQuestions;
@@ -129,7 +128,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  const auto listing = [&](int fd) { return cli::WriteListing(grid, options->format, static_cast<std::uint64_t>(table.GetFileCount()), fd); };
+  const auto filesRegistered = static_cast<std::uint64_t>(table.GetFileCount());
+  const auto listing = [&](int fd) { return cli::WriteListing(grid, options->format, filesRegistered, fd); };
   if (options->reportFile) {
     if (SaveFile(cli::Absolute(*options->reportFile, cwd), listing) != ReportResult::Saved) {
       std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";

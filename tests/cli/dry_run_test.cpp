@@ -35,8 +35,9 @@ TEST(CliDryRun, NamesEachFileThatWouldGoWithTheCopyThatStaysAndDeletesNothing) {
   const std::string keep = "keep " + tree.Path("keep/f") + "\n";
   const std::string pair1 = tree.Path("old/pair1") + "\n";
   const std::string pair2 = tree.Path("old/pair2") + "\n";
-  const std::string pairEntry = entries.contains("delete " + pair1 + "keep " + pair2) ? "delete " + pair1 + "keep " + pair2
-                                                                                      : "delete " + pair2 + "keep " + pair1;
+  const std::string pairEntry = entries.contains("delete " + pair1 + "keep " + pair2)
+                                    ? "delete " + pair1 + "keep " + pair2
+                                    : "delete " + pair2 + "keep " + pair1;
   EXPECT_EQ(entries, (std::set<std::string>{"delete " + tree.Path("old/f") + "\n" + keep,
                                             "delete " + tree.Path("old/sub/g\\nh") + "\n" + keep, pairEntry}))
       << run.out;

@@ -18,7 +18,9 @@ struct JsonCase {
 
 class JsonStringForm : public ::testing::TestWithParam<JsonCase> {};
 
-TEST_P(JsonStringForm, KeepsValidUtf8AndEscapesEveryOtherByte) { EXPECT_EQ(cli::JsonString(GetParam().bytes), GetParam().json); }
+TEST_P(JsonStringForm, KeepsValidUtf8AndEscapesEveryOtherByte) {
+  EXPECT_EQ(cli::JsonString(GetParam().bytes), GetParam().json);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Bytes, JsonStringForm,
@@ -28,7 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
                       JsonCase{"bad\xff\xfe", "\"bad\\udcff\\udcfe\""},
                       // Overlong slash, an encoded surrogate, a cut-off sequence, beyond U+10FFFF.
                       JsonCase{"\xc0\xaf", "\"\\udcc0\\udcaf\""}, JsonCase{"\xed\xa0\x80", "\"\\udced\\udca0\\udc80\""},
-                      JsonCase{"\xe5\x86", "\"\\udce5\\udc86\""}, JsonCase{"\xf4\x90\x80\x80x", "\"\\udcf4\\udc90\\udc80\\udc80x\""}));
+                      JsonCase{"\xe5\x86", "\"\\udce5\\udc86\""},
+                      JsonCase{"\xf4\x90\x80\x80x", "\"\\udcf4\\udc90\\udc80\\udc80x\""}));
 
 TEST(FdupesLine, EscapesOnlyBackslashAndNewline) {
   EXPECT_EQ(cli::EscapedLine("/d/-a, b\xff"), "/d/-a, b\xff");
@@ -47,8 +50,7 @@ TEST(Listing, GroupsInNumberOrderAndLeavesOutRowsWithoutNumber) {
             "    {\"group\": 1, \"size\": 3, \"paths\": [\"/x/a\", \"/z/a\"]},\n"
             "    {\"group\": 2, \"size\": 7, \"paths\": [\"/x/b\", \"/b\"]}\n  ],\n"
             "  \"group_count\": 2,\n  \"files_in_groups\": 4,\n  \"files_registered\": 9\n}\n");
-  EXPECT_EQ(cli::ListingText(grid, cli::OutputFormat::Report, 9),
-            "2, b, 7, /x\n1, a, 3, /x\n2, b, 7, \n1, a, 3, /z\n");
+  EXPECT_EQ(cli::ListingText(grid, cli::OutputFormat::Report, 9), "2, b, 7, /x\n1, a, 3, /x\n2, b, 7, \n1, a, 3, /z\n");
   MemoryGrid empty;
   EXPECT_EQ(cli::ListingText(empty, cli::OutputFormat::Fdupes, 0), "");
   EXPECT_EQ(cli::ListingText(empty, cli::OutputFormat::Json, 0),
@@ -66,13 +68,13 @@ TEST(CliFormats, JsonCarriesEveryNameBackToItsBytes) {
   tree.Write("d/other", "different");
   std::sort(expected.begin(), expected.end());
   // Python turns the escaped bytes back with os.fsencode (surrogateescape).
-  const CliOutcome run = RunCliThrough(
-      "--format json " + Quoted(tree.Root()),
-      "python3 -c " + Quoted("import json, os, sys\n"
-                             "d = json.load(sys.stdin)\n"
-                             "assert d['group_count'] == 1 and d['files_registered'] == 7\n"
-                             "paths = sorted(os.fsencode(p) for g in d['groups'] for p in g['paths'])\n"
-                             "sys.stdout.buffer.write(b'\\0'.join(paths))\n"));
+  const CliOutcome run =
+      RunCliThrough("--format json " + Quoted(tree.Root()),
+                    "python3 -c " + Quoted("import json, os, sys\n"
+                                           "d = json.load(sys.stdin)\n"
+                                           "assert d['group_count'] == 1 and d['files_registered'] == 7\n"
+                                           "paths = sorted(os.fsencode(p) for g in d['groups'] for p in g['paths'])\n"
+                                           "sys.stdout.buffer.write(b'\\0'.join(paths))\n"));
   EXPECT_EQ(run.status, 0);
   std::string joined;
   for (const auto& path : expected) joined += (joined.empty() ? "" : std::string(1, '\0')) + path;
