@@ -11,6 +11,8 @@ packages=(
   libxxhash-dev liburing-dev
   fonts-ipafont-gothic
   xvfb xauth
+  python3
+  dpkg-dev lintian desktop-file-utils appstream
 )
 if [ "${KESTRILO_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<<"$KESTRILO_SETUP_EXTRA"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds with warnings as errors, and runs every test. With
-# KESTRILO_SANITIZERS=1 it also runs the AddressSanitizer/UBSan build of the
-# tests, the ThreadSanitizer build of the engine and run control, and a short
-# fuzzing of the wildcard matcher and path rules.
+# KESTRILO_SANITIZERS=1 it also checks the Debian package of that build, runs
+# the AddressSanitizer/UBSan build of the tests, the ThreadSanitizer build of
+# the engine and run control, and a short fuzzing of the wildcard matcher and
+# path rules.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -15,6 +16,10 @@ cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
 
 if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
+  # The Debian package of this build, through lintian and the desktop and
+  # AppStream validators.
+  bash scripts/package.sh build/ci
+
   bash scripts/fuzz.sh 20
 
   cmake --preset tsan >/dev/null

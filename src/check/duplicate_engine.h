@@ -12,6 +12,7 @@
 // the last verification pass compared, by grid row, until the next extraction.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,12 @@ class DuplicateEngine {
   // The results are the same for every number.
   void SetReaderThreads(unsigned count) { readerThreads_ = count; }
 
+  // Told, on the thread that runs CheckFiles, each time the files of one
+  // signature have been compared: the bytes of the candidate files compared
+  // so far and of all of them.
+  using CompareProgress = std::function<void(std::uint64_t bytesCompared, std::uint64_t bytesToCompare)>;
+  void SetCompareProgress(CompareProgress progress) { compareProgress_ = std::move(progress); }
+
   // Walks `path` (a folder, or a single file) and registers every matching file.
   void GetFiles(const std::string& path);
 
@@ -69,6 +76,7 @@ class DuplicateEngine {
   const StopRequest& stop_;
   FileSystem& fs_;
   unsigned readerThreads_ = 0;
+  CompareProgress compareProgress_;
 
   // Per data row of the last extraction: the index of its signature in
   // extraction order (rows of different signatures are never compared).

@@ -73,28 +73,27 @@ namespace {
 
 // A report aimed at a device or a pipe (/dev/null, /dev/stdout) is written
 // straight into it: there is nothing to keep intact and nothing to rename.
-ReportResult WriteInPlace(const Grid& grid, const std::string& path) {
+ReportResult WriteInPlace(const std::string& path, const std::function<bool(int fd)>& write) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return ReportResult::CannotOpen;
-  const bool written = WriteReport(grid, fd);
+  const bool written = write(fd);
   return ::close(fd) == 0 && written ? ReportResult::Saved : ReportResult::CannotWrite;
 }
 
 // An existing report is written into the file itself, as opening it for
 // writing would: a file the user may not write is refused, and its owner, mode
 // and hard links stay as they are, whether or not its folder is writable. It
-// is emptied only once it has opened and the whole text is ready.
-ReportResult OverwriteFile(const Grid& grid, const std::string& path) {
+// is emptied only once it has opened for writing.
+ReportResult OverwriteFile(const std::string& path, const std::function<bool(int fd)>& write) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return ReportResult::CannotOpen;
-  const std::string text = ReportText(grid);
-  const bool written = ::ftruncate(fd, 0) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  const bool written = ::ftruncate(fd, 0) == 0 && write(fd) && ::fsync(fd) == 0;
   return ::close(fd) == 0 && written ? ReportResult::Saved : ReportResult::CannotWrite;
 }
 
 // A new report is written beside its place and renamed into it only when
 // every write succeeded, so that a failed save leaves no half-written file.
-ReportResult CreateFile(const Grid& grid, const std::string& path) {
+ReportResult CreateFile(const std::string& path, const std::function<bool(int fd)>& write) {
   std::string folder(FolderPartWithSeparator(path));
   std::string pattern = folder + ".kestrilo-report-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -108,7 +107,7 @@ ReportResult CreateFile(const Grid& grid, const std::string& path) {
   ::umask(mask);
   ::fchmod(fd, 0666 & ~mask);
 
-  const bool written = WriteReport(grid, fd) && ::fsync(fd) == 0;
+  const bool written = write(fd) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
@@ -119,7 +118,11 @@ ReportResult CreateFile(const Grid& grid, const std::string& path) {
 
 }  // namespace
 
-ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
+ReportResult SaveReport(const Grid& grid, const std::string& path) {
+  return SaveFile(path, [&grid](int fd) { return WriteReport(grid, fd); });
+}
+
+ReportResult SaveFile(const std::string& chosen, const std::function<bool(int fd)>& write) {
   std::string path = chosen;
   struct stat target {};
   if (::lstat(chosen.c_str(), &target) == 0 && S_ISLNK(target.st_mode)) {
@@ -129,10 +132,10 @@ ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
       std::free(resolved);
     }
   }
-  if (::stat(path.c_str(), &target) != 0) return CreateFile(grid, path);
+  if (::stat(path.c_str(), &target) != 0) return CreateFile(path, write);
   if (S_ISDIR(target.st_mode)) return ReportResult::CannotOpen;
-  if (!S_ISREG(target.st_mode)) return WriteInPlace(grid, path);
-  return OverwriteFile(grid, path);
+  if (!S_ISREG(target.st_mode)) return WriteInPlace(path, write);
+  return OverwriteFile(path, write);
 }
 
 }  // namespace kestrilo

@@ -8,6 +8,7 @@
 // the numbering needs them, so the numbers come out as if each pair had been
 // compared in turn.
 
+#include <charconv>
 #include <chrono>
 #include <deque>
 #include <future>
@@ -46,7 +47,14 @@ std::optional<FileFacts> Trustworthy(const std::optional<FileFacts>& facts, std:
 struct Candidates {
   std::vector<int> rows;  // grid rows, top to bottom
   std::vector<std::string> paths;
+  std::uint64_t bytes = 0;  // sizes of the files together
 };
+
+std::uint64_t SizeOf(const std::string& sizeCell) {
+  std::uint64_t size = 0;
+  std::from_chars(sizeCell.data(), sizeCell.data() + sizeCell.size(), size);
+  return size;
+}
 
 }  // namespace
 
@@ -66,6 +74,7 @@ void DuplicateEngine::CheckFiles() {
   const auto rowSlots = static_cast<std::size_t>(rowCount > 0 ? rowCount : 0);
   std::vector<std::size_t> setOf(rowSlots, 0);
   std::vector<std::size_t> placeOf(rowSlots, 0);
+  std::uint64_t bytesToCompare = 0;
   for (int row = 1; row <= dataRows; ++row) {
     const auto r = static_cast<std::size_t>(row);
     const GridRow cells = grid_.Rows(row);
@@ -79,6 +88,8 @@ void DuplicateEngine::CheckFiles() {
     placeOf[r] = set.rows.size();
     set.rows.push_back(row);
     set.paths.push_back(JoinFolderAndName(cells[3], cells[1]));
+    set.bytes += SizeOf(cells[2]);
+    bytesToCompare += SizeOf(cells[2]);
   }
 
   const unsigned threads = EffectiveThreads(readerThreads_);
@@ -89,6 +100,7 @@ void DuplicateEngine::CheckFiles() {
   std::vector<ContentClasses> classes(sets.size());
   std::size_t submitted = 0;
   std::size_t received = 0;
+  std::uint64_t bytesCompared = 0;
   auto classesOf = [&](std::size_t set) -> const ContentClasses& {
     while (received <= set) {
       while (submitted < sets.size() && submitted < received + ahead) {
@@ -100,8 +112,10 @@ void DuplicateEngine::CheckFiles() {
                                       [this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); }));
         }
       }
-      classes[received++] = queued.front().get();
+      classes[received] = queued.front().get();
       queued.pop_front();
+      bytesCompared += sets[received++].bytes;
+      if (compareProgress_) compareProgress_(bytesCompared, bytesToCompare);
     }
     // The stop is looked at before each row only: the anchor that is being
     // numbered gets its whole group even when a stop cut its reading short.

@@ -35,6 +35,21 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
       if (!(options.deleteBelow = value("--delete-below"))) return std::nullopt;
     } else if (arg == "--delete-on-drive") {
       if (!(options.deleteOnDrive = value("--delete-on-drive"))) return std::nullopt;
+    } else if (arg == "--format") {
+      auto v = value("--format");
+      if (!v) return std::nullopt;
+      const auto format = ParseOutputFormat(*v);
+      if (!format) {
+        error = "--format needs report, fdupes or json";
+        return std::nullopt;
+      }
+      options.format = *format;
+    } else if (arg == "--dry-run") {
+      options.dryRun = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--version" || arg == "-V") {
+      options.version = true;
     } else if (arg == "--yes") {
       options.yes = true;
     } else if (arg == "--threads") {
@@ -50,6 +65,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
       return std::nullopt;
     }
   }
+  if (options.help || options.version) return options;
   if (options.paths.empty()) {
     error = "no PATH given";
     return std::nullopt;
@@ -72,6 +88,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
   }
   if (options.deleteBelow && options.deleteOnDrive) {
     error = "--delete-below and --delete-on-drive exclude each other";
+    return std::nullopt;
+  }
+  if (options.dryRun && !options.deleteBelow && !options.deleteOnDrive) {
+    error = "--dry-run needs --delete-below or --delete-on-drive";
     return std::nullopt;
   }
   return options;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/output_format.h"
+
 namespace kestrilo::cli {
 
 struct Options {
@@ -15,18 +17,21 @@ struct Options {
   std::optional<std::string> deleteOnDrive;
   bool yes = false;
   unsigned threads = 0;
+  OutputFormat format = OutputFormat::Report;
+  bool dryRun = false;
+  bool help = false;
+  bool version = false;
   std::vector<std::string> paths;
 };
 
 inline constexpr char kUsage[] =
-    "usage: kestrilo-cli [--filter WILDCARD] [--no-sort] [--report FILE]\n"
-    "                    [--delete-below FOLDER | --delete-on-drive FOLDER] [--yes]\n"
-    "                    [--threads N] PATH...\n"
-    "  --threads N  reader threads; 0 (the default) is one per core; more than\n"
-    "               8 per core or 64 in all are lowered to that bound\n";
+    "usage: kestrilo-cli [--filter WILDCARD] [--no-sort] [--format report|fdupes|json]\n"
+    "                    [--report FILE] [--delete-below FOLDER | --delete-on-drive FOLDER]\n"
+    "                    [--yes] [--dry-run] [--threads N] PATH...\n"
+    "       kestrilo-cli --help | --version\n";
 
 // Nothing (after writing the reason to `error`) when the arguments are not
-// of that form.
+// of that form. With --help or --version no PATH is needed.
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& error);
 
 // `path` made absolute against `cwd`, byte for byte otherwise.

@@ -15,6 +15,9 @@
 #include "cli/cli_options.h"
 #include "cli/console_status.h"
 #include "cli/stop_signals.h"
+#include "cli/dry_run.h"
+#include "cli/help_text.h"
+#include "cli/output_format.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
 #include "run/job_failure.h"
@@ -22,6 +25,7 @@
 #include "store/signature_table.h"
 #include "toolkit/memory_grid.h"
 #include "toolkit/scripted_dialogs.h"
+#include "version/version.h"
 
 namespace {
 
@@ -59,6 +63,10 @@ int Run(int argc, char** argv) {
     std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
     return kExitUsage;
   }
+  if (options->help || options->version) {
+    std::cout << (options->help ? std::string(cli::kHelp) : std::string("kestrilo-cli ") + kVersion + "\n");
+    return kExitDone;
+  }
 
   SignatureTable table;
   MemoryGrid grid;
@@ -69,6 +77,7 @@ int Run(int argc, char** argv) {
   FileSystem& fs = SystemFileSystem();
   DuplicateEngine engine(table, grid, status, settings, stopRequest, fs);
   engine.SetReaderThreads(options->threads);
+  engine.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
 
   const std::string cwd = CurrentFolder();
   status.SetPanelText(1, texts::kSearching);
@@ -85,7 +94,9 @@ int Run(int argc, char** argv) {
   if (engine.TakeOutCheckFiles() == 0) {
     status.SetPanelText(1, texts::kNoCandidates);
   } else {
+    status.SetComparing(true);
     engine.CheckFiles();
+    status.SetComparing(false);
   }
   if (stopRequest.IsSet()) return Interrupted();
 
@@ -94,26 +105,35 @@ int Run(int argc, char** argv) {
     const std::string folder = cli::Absolute(below ? *options->deleteBelow : *options->deleteOnDrive, cwd);
     const std::string question = below ? "Delete every duplicate below " + folder + "?"
                                        : "Delete every duplicate on the file system of " + folder + "?";
-    const bool agreed = options->yes || ConfirmOnTerminal(question);
-    if (stopRequest.IsSet()) return Interrupted();
-    if (agreed) {
-      ScriptedDialogs noQuestions;
-      DeletionCommands deletion(grid, status, noQuestions, fs, engine);
-      const auto removed =
-          below ? deletion.DeleteBelow(folder, stopRequest) : deletion.DeleteOnDrive(folder, stopRequest);
-      // A stopped pass has said how many files it removed; the report would
-      // list rows of a pass that did not end.
+    if (options->dryRun) {
+      const auto wouldGo = cli::DryRunDeletion(grid, fs, engine, status, folder, !below, stopRequest, stdout);
       if (stopRequest.IsSet()) return Interrupted();
-      if (!removed) return kExitFailure;
+      if (!wouldGo || std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailure;
+      std::cerr << "dry run: " << *wouldGo << " files would be deleted, none was\n";
+    } else {
+      const bool agreed = options->yes || ConfirmOnTerminal(question);
+      if (stopRequest.IsSet()) return Interrupted();
+      if (agreed) {
+        ScriptedDialogs noQuestions;
+        DeletionCommands deletion(grid, status, noQuestions, fs, engine);
+        const auto removed =
+            below ? deletion.DeleteBelow(folder, stopRequest) : deletion.DeleteOnDrive(folder, stopRequest);
+        // A stopped pass has said how many files it removed; the report would
+        // list rows of a pass that did not end.
+        if (stopRequest.IsSet()) return Interrupted();
+        if (!removed) return kExitFailure;
+      }
     }
   }
 
+  const auto filesRegistered = static_cast<std::uint64_t>(table.GetFileCount());
+  const auto listing = [&](int fd) { return cli::WriteListing(grid, options->format, filesRegistered, fd); };
   if (options->reportFile) {
-    if (SaveReport(grid, cli::Absolute(*options->reportFile, cwd)) != ReportResult::Saved) {
+    if (SaveFile(cli::Absolute(*options->reportFile, cwd), listing) != ReportResult::Saved) {
       std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";
       return kExitFailure;
     }
-  } else if (!WriteReport(grid, STDOUT_FILENO)) {
+  } else if (!options->dryRun && !listing(STDOUT_FILENO)) {
     return kExitFailure;
   }
   return kExitDone;

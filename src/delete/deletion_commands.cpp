@@ -27,8 +27,8 @@ std::string CurrentGroup(const Grid& grid) {
 
 // One bulk pass over the rows in scope, reported by its count in panel 1.
 int RunPass(Grid& grid, StatusPanels& status, FileSystem& fs, const DuplicateEngine& engine,
-            const FolderScope& inScope, const StopRequest& stop) {
-  VerifiedRemoval removal(grid, fs, engine);
+            const RemovalObserver& observer, const FolderScope& inScope, const StopRequest& stop) {
+  VerifiedRemoval removal(grid, fs, engine, observer);
   const int count = DelFiles(grid, removal, inScope, stop);
   status.SetPanelText(1, std::to_string(count) + texts::kFilesDeleted);
   return count;
@@ -52,7 +52,7 @@ void DeletionCommands::Delete1Click() {
   }
   if (!dialogs_.AskOkCancel(grid_.Cell(kNameColumn, row) + texts::kAskDeleteFile, texts::kConfirmCaption)) return;
   const std::string path = FullPathOf(grid_, row);
-  VerifiedRemoval removal(grid_, fs_, engine_);
+  VerifiedRemoval removal(grid_, fs_, engine_, observer_);
   status_.SetPanelText(1, path + (removal.Remove(row, partners) ? texts::kFileDeleted : texts::kFileNotDeleted));
 }
 
@@ -77,11 +77,11 @@ void DeletionCommands::A2Click() {
     return;
   }
   if (!dialogs_.AskOkCancel(mount->mountPoint + texts::kAskDeleteOnDrive, texts::kConfirmCaption)) return;
-  RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device), kNeverStops);
+  RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device), kNeverStops);
 }
 
 std::optional<int> DeletionCommands::DeleteBelow(const std::string& folder, const StopRequest& stop) {
-  return RunPass(grid_, status_, fs_, engine_, BelowFolder(WithoutTrailingSeparators(folder)), stop);
+  return RunPass(grid_, status_, fs_, engine_, observer_, BelowFolder(WithoutTrailingSeparators(folder)), stop);
 }
 
 std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder, const StopRequest& stop) {
@@ -90,7 +90,7 @@ std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder, co
     status_.SetPanelText(1, texts::kNetworkDriveRefused);
     return std::nullopt;
   }
-  return RunPass(grid_, status_, fs_, engine_, OnDevice(fs_, mount->device), stop);
+  return RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device), stop);
 }
 
 }  // namespace kestrilo

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "check/duplicate_engine.h"
+#include "delete/verified_removal.h"
 #include "platform/file_system.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/grid.h"
@@ -38,12 +39,16 @@ class DeletionCommands {
   std::optional<int> DeleteBelow(const std::string& folder, const StopRequest& stop);
   std::optional<int> DeleteOnDrive(const std::string& folder, const StopRequest& stop);
 
+  // Told of every file the commands remove from now on.
+  void SetRemovalObserver(RemovalObserver observer) { observer_ = std::move(observer); }
+
  private:
   Grid& grid_;
   StatusPanels& status_;
   Dialogs& dialogs_;
   FileSystem& fs_;
   const DuplicateEngine& engine_;
+  RemovalObserver observer_;
 };
 
 }  // namespace kestrilo

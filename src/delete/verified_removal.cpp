@@ -1,12 +1,14 @@
 #include "delete/verified_removal.h"
 
+#include <utility>
+
 #include "delete/grid_row.h"
 #include "fingerprint/compare_files.h"
 
 namespace kestrilo {
 
-VerifiedRemoval::VerifiedRemoval(Grid& grid, FileSystem& fs, const DuplicateEngine& engine)
-    : grid_(grid), fs_(fs), engine_(engine) {}
+VerifiedRemoval::VerifiedRemoval(Grid& grid, FileSystem& fs, const DuplicateEngine& engine, RemovalObserver observer)
+    : grid_(grid), fs_(fs), engine_(engine), observer_(std::move(observer)) {}
 
 bool VerifiedRemoval::Remove(int row, std::span<const int> partners) {
   const std::string path = FullPathOf(grid_, row);
@@ -15,6 +17,7 @@ bool VerifiedRemoval::Remove(int row, std::span<const int> partners) {
   for (const int partner : partners) {
     if (!HoldsContentOf(partner, row, *file, path)) continue;
     if (!fs_.Unlink(path)) return false;
+    if (observer_) observer_(row, partner);
     grid_.SetCell(kGroupColumn, row, std::string());
     grid_.SetCell(kNameColumn, row, std::string());
     return true;

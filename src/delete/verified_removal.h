@@ -6,6 +6,7 @@
 // by a link to this very file), so the partner is checked right before the
 // file is unlinked.
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -15,9 +16,13 @@
 
 namespace kestrilo {
 
+// Told of each removal, right after the unlink: the row whose file went and
+// the partner row whose file vouched for its content.
+using RemovalObserver = std::function<void(int row, int partner)>;
+
 class VerifiedRemoval {
  public:
-  VerifiedRemoval(Grid& grid, FileSystem& fs, const DuplicateEngine& engine);
+  VerifiedRemoval(Grid& grid, FileSystem& fs, const DuplicateEngine& engine, RemovalObserver observer = {});
 
   // Unlinks the file of data row `row` when it is a regular file (not a link,
   // not a folder) and one of `partners` (rows of its group, in order of
@@ -35,6 +40,7 @@ class VerifiedRemoval {
   Grid& grid_;
   FileSystem& fs_;
   const DuplicateEngine& engine_;
+  RemovalObserver observer_;
 };
 
 }  // namespace kestrilo

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 
 #include "ui/window_font.h"
+#include "version/version.h"
 
 namespace kestrilo {
 
@@ -28,7 +29,7 @@ TAboutBox::TAboutBox(QWidget& mainWindow)
 
   ProductName = new QLabel(QStringLiteral("Kestrilo"), Panel1);
   ProductName->move(88, 16);
-  Version = new QLabel(QStringLiteral("Version 1.0"), Panel1);
+  Version = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(kVersion), Panel1);
   Version->move(88, 40);
   Comments = new QLabel(QStringLiteral("同じ内容のファイルを探して整理します。"), Panel1);
   Comments->move(8, 80);

@@ -10,10 +10,12 @@
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/qt_translations.h"
+#include "version/version.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kestrilo"));
+  QApplication::setApplicationVersion(QString::fromLatin1(kestrilo::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("kestrilo"));
   kestrilo::InstallQtTranslations(application);
   try {

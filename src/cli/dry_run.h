@@ -1,0 +1,51 @@
+#pragma once
+// --dry-run: the bulk deletion run as it would run, against a file system that
+// only pretends to remove files, and written out as a plan.
+
+#include <cstdio>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "check/duplicate_engine.h"
+#include "platform/file_system.h"
+#include "toolkit/grid.h"
+#include "toolkit/status_panels.h"
+#include "toolkit/stop_request.h"
+
+namespace kestrilo::cli {
+
+// Goes through to `real` for everything but Unlink, which only notes the
+// path; a noted path is gone for every later look, as it would be.
+class DryRunFileSystem final : public FileSystem {
+ public:
+  explicit DryRunFileSystem(FileSystem& real) : real_(real) {}
+
+  bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
+  std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
+  FileHandle OpenRead(const std::string& path) override;
+  FileHandle OpenFolder(const std::string& folder) override;
+  FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;
+  void ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) override;
+  bool Exists(const std::string& path) override;
+  bool Unlink(const std::string& path) override;
+  std::optional<MountInfo> MountOf(const std::string& path) override;
+
+ private:
+  FileSystem& real_;
+  std::set<std::string> unlinked_;
+};
+
+// Runs the deletion below `folder` (or, with `onDrive`, on its file system)
+// on `grid` without removing anything, and writes to `out`, for every file
+// that would go, "delete PATH" and then "keep PATH" with the copy of its group
+// that would stay and that was found to hold the same bytes; paths in the
+// escaped line form of the fdupes listing. The grid is left as the deletion
+// would leave it. A refusal goes to `status`; the result is the number of
+// files that would go, or nothing when refused. A stop ends it before the next
+// file.
+std::optional<int> DryRunDeletion(Grid& grid, FileSystem& fs, const DuplicateEngine& engine, StatusPanels& status,
+                                  const std::string& folder, bool onDrive, const StopRequest& stop,
+                                  std::FILE* out);
+
+}  // namespace kestrilo::cli
