@@ -231,7 +231,7 @@ TEST_P(CheckWalkSwapped, FileIsNeverReadThroughALinkNorWaitedFor) {
   EXPECT_EQ(paths, std::vector<std::string>{kept});
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, CheckWalkSwapped,
+INSTANTIATE_TEST_SUITE_P(, CheckWalkSwapped,
                          ::testing::Combine(::testing::Values(SwappedIn::LinkToAFile, SwappedIn::Fifo,
                                                               SwappedIn::FifoWithWriter, SwappedIn::Folder),
                                             ::testing::Values(1u, 4u)));

@@ -263,7 +263,7 @@ TEST_P(CheckVerificationReplaced, MatchNothingAndNeverHang) {
   EXPECT_EQ(status.Text(1), "1 種類の同一ファイルが見つかりました");
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, CheckVerificationReplaced,
+INSTANTIATE_TEST_SUITE_P(, CheckVerificationReplaced,
                          ::testing::Combine(::testing::Values(Replacement::Fifo, Replacement::FifoWithWriter,
                                                               Replacement::Folder, Replacement::LinkToACopy),
                                             ::testing::Values(1u, 4u)));
@@ -349,7 +349,7 @@ TEST_P(CheckVerificationStop, ArrivingWhileAGroupIsReadCompletesTheGroup) {
   EXPECT_EQ(status.Text(1), "中止しました ");
 }
 
-INSTANTIATE_TEST_SUITE_P(OpensAndReaders, CheckVerificationStop,
+INSTANTIATE_TEST_SUITE_P(, CheckVerificationStop,
                          ::testing::Combine(::testing::Values(1, 150, 265), ::testing::Values(1u, 4u)));
 
 // The same random trees give the same rows and texts on any number of readers.
