@@ -5,7 +5,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -38,10 +40,11 @@ kestrilo::StopRequest stopRequest;
 // The exit status of a run that a signal stopped.
 int Interrupted() { return 128 + kestrilo::cli::StopSignal(); }
 
+// "" when the current folder cannot be told (it was removed, for example).
 std::string CurrentFolder() {
   std::vector<char> buffer(4096);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return "/";
+    if (errno != ERANGE) return "";
     buffer.resize(buffer.size() * 2);
   }
   return buffer.data();
@@ -80,6 +83,18 @@ int Run(int argc, char** argv) {
   engine.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
 
   const std::string cwd = CurrentFolder();
+  if (cwd.empty()) {
+    // A relative path must not be taken relative to some other folder.
+    const auto relative = [](const std::optional<std::string>& path) { return path && path->front() != '/'; };
+    const bool needed = std::any_of(options->paths.begin(), options->paths.end(),
+                                    [&](const std::string& path) { return relative(path); }) ||
+                        relative(options->deleteBelow) || relative(options->deleteOnDrive) ||
+                        relative(options->reportFile);
+    if (needed) {
+      std::cerr << "kestrilo-cli: cannot tell the current folder for a relative path\n";
+      return kExitFailure;
+    }
+  }
   status.SetPanelText(1, texts::kSearching);
   status.SetWalking(true);
   for (const auto& path : options->paths) engine.GetFiles(cli::Absolute(path, cwd));

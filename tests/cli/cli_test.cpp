@@ -134,6 +134,14 @@ TEST(CliRun, EmptyTextsAreRefusedNotTakenForTheCurrentFolder) {
   EXPECT_EQ(ReadWholeFile(tree.Path("b/f")), "dup");
 }
 
+TEST(CliRun, RelativePathsNeedACurrentFolder) {
+  TempTree tree;
+  const std::string gone = tree.MakeFolder("gone");
+  // Started in a folder that is removed before it runs.
+  const CliResult run = RunCli("kestrilo-absent-name", gone + "' && rmdir '" + gone);
+  EXPECT_EQ(run.status, 1);
+}
+
 TEST(CliRun, AHugeReaderCountIsLoweredNotFatal) {
   TempTree tree;
   tree.Write("a/f", "dup");
