@@ -21,6 +21,11 @@ std::optional<FileFacts> DryRunFileSystem::Examine(const std::string& path, bool
   return real_.Examine(path, followLink);
 }
 
+std::optional<std::string> DryRunFileSystem::Resolve(const std::string& path) {
+  if (unlinked_.contains(path)) return std::nullopt;
+  return real_.Resolve(path);
+}
+
 FileHandle DryRunFileSystem::OpenRead(const std::string& path) {
   if (unlinked_.contains(path)) return FileHandle();
   return real_.OpenRead(path);

@@ -23,6 +23,7 @@ class DryRunFileSystem final : public FileSystem {
 
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
   std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
+  std::optional<std::string> Resolve(const std::string& path) override;
   FileHandle OpenRead(const std::string& path) override;
   FileHandle OpenFolder(const std::string& folder) override;
   FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;

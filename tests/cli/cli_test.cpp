@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "cli/cli_options.h"
+#include "cli/run_cli.h"
 #include "support/temp_tree.h"
 
 namespace kestrilo::testing {
@@ -56,24 +57,12 @@ TEST(CliOptionsValues, KeepWhatWasGiven) {
   EXPECT_EQ(cli::Absolute("x", "/"), "/x");
 }
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-};
+using CliResult = CliOutcome;
 
 // Runs kestrilo-cli in the current folder, or in `folder` when one is given.
 CliResult RunCli(const std::string& arguments, const std::string& folder = "") {
-  CliResult run;
-  const std::string command = (folder.empty() ? "" : "cd '" + folder + "' && ") + KESTRILO_CLI + " " + arguments +
-                              " 2>/dev/null </dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return RunShellCommand((folder.empty() ? "" : "cd " + Quoted(folder) + " && ") + KESTRILO_CLI + " " + arguments +
+                         " 2>/dev/null </dev/null");
 }
 
 TEST(CliRun, WritesTheNumberedRowsAsReportLines) {

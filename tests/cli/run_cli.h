@@ -22,10 +22,9 @@ inline std::string Quoted(const std::string& text) {
   return word + "'";
 }
 
-inline CliOutcome RunCliThrough(const std::string& arguments, const std::string& filter = "") {
+// Runs `command` through bash and collects its standard output and status.
+inline CliOutcome RunShellCommand(const std::string& command) {
   CliOutcome run;
-  std::string command = std::string(KESTRILO_CLI) + " " + arguments + " 2>/dev/null </dev/null";
-  if (!filter.empty()) command = "set -o pipefail; " + command + " | " + filter;
   FILE* pipe = ::popen(("bash -c " + Quoted(command)).c_str(), "r");
   if (pipe == nullptr) return run;
   char buffer[4096];
@@ -34,6 +33,12 @@ inline CliOutcome RunCliThrough(const std::string& arguments, const std::string&
   const int status = ::pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+inline CliOutcome RunCliThrough(const std::string& arguments, const std::string& filter = "") {
+  std::string command = std::string(KESTRILO_CLI) + " " + arguments + " 2>/dev/null </dev/null";
+  if (!filter.empty()) command = "set -o pipefail; " + command + " | " + filter;
+  return RunShellCommand(command);
 }
 
 }  // namespace kestrilo::testing
