@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -60,36 +61,38 @@ class HeadRing {
       const int folder = byName ? request.folder->Fd() : AT_FDCWD;
       const char* name = byName ? request.name : request.path->c_str();
 
-      io_uring_sqe* sqe = io_uring_get_sqe(&ring_);
+      std::array<io_uring_sqe*, kStepsPerFile> steps{};
+      if (!TakeSteps(steps)) break;
+      io_uring_sqe* sqe = steps[0];
       io_uring_prep_statx(sqe, folder, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE | STATX_INO, &facts_[k]);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile);
       sqe->flags |= IOSQE_IO_LINK;
 
       // Direct descriptors never enter the descriptor table (O_CLOEXEC is
       // refused for them, and not needed).
-      sqe = io_uring_get_sqe(&ring_);
+      sqe = steps[1];
       io_uring_prep_openat_direct(sqe, folder, name,
                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (noAccessTime_ ? O_NOATIME : 0), 0, k);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 1);
       sqe->flags |= IOSQE_IO_LINK;
 
-      sqe = io_uring_get_sqe(&ring_);
+      sqe = steps[2];
       io_uring_prep_read(sqe, static_cast<int>(k), blocks_[k].data(), kHeadBytes, 0);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 2);
       // The close runs even when the read failed, or the slot would stay taken.
       sqe->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
 
-      sqe = io_uring_get_sqe(&ring_);
+      sqe = steps[3];
       io_uring_prep_link_timeout(sqe, &patience, 0);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 3);
       sqe->flags |= IOSQE_IO_HARDLINK;
 
-      sqe = io_uring_get_sqe(&ring_);
+      sqe = steps[4];
       io_uring_prep_statx(sqe, folder, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE | STATX_INO, &after_[k]);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 4);
       sqe->flags |= IOSQE_IO_HARDLINK;
 
-      sqe = io_uring_get_sqe(&ring_);
+      sqe = steps[5];
       io_uring_prep_close_direct(sqe, k);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 5);
       queued += kStepsPerFile;
@@ -136,6 +139,25 @@ class HeadRing {
   }
 
  private:
+  // The submission entries of one file's chain, or false when the ring has
+  // no room for all of them (it is sized so that it always has): then the
+  // entries taken are turned into no-ops, the ring is not used again and the
+  // files not queued are left to the caller.
+  bool TakeSteps(std::array<io_uring_sqe*, kStepsPerFile>& steps) {
+    for (auto& step : steps) {
+      step = io_uring_get_sqe(&ring_);
+      if (step != nullptr) continue;
+      for (io_uring_sqe* taken : steps) {
+        if (taken == nullptr) continue;
+        io_uring_prep_nop(taken);
+        io_uring_sqe_set_data64(taken, 0);
+      }
+      usable_ = false;
+      return false;
+    }
+    return true;
+  }
+
   io_uring ring_{};
   bool usable_ = false;
   bool noAccessTime_ = true;
