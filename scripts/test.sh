@@ -2,8 +2,9 @@
 # Sets up, builds with warnings as errors, and runs every test. With
 # KESTRILO_SANITIZERS=1 it also checks the Debian package of that build, runs
 # the AddressSanitizer/UBSan build of the tests, the ThreadSanitizer build of
-# the engine and run control, and a short fuzzing of the wildcard matcher and
-# path rules.
+# the engine and run control, a short fuzzing of the wildcard matcher and path
+# rules, and the Windows build of the platform layer, engine, deletion and run
+# control with their tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -25,6 +26,12 @@ if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
   cmake --preset tsan >/dev/null
   cmake --build --preset tsan -j "$jobs"
   TSAN_OPTIONS="halt_on_error=1" ctest --preset tsan -j "$jobs" -R '^(RunControl|Check)'
+
+  # 64-bit Windows, cross-built with mingw-w64; the tests run under Wine,
+  # headless, in a Wine prefix below build/windows.
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j "$jobs" --target kestrilo-cli test_platform test_fingerprint test_check test_run test_delete
+  ctest --preset windows -j "$jobs" -L '^(platform|fingerprint|check|run|delete)$'
 
   # Last, so that its summary closes the run: every test again under
   # AddressSanitizer and UndefinedBehaviorSanitizer.

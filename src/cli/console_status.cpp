@@ -1,6 +1,6 @@
 #include "cli/console_status.h"
 
-#include <unistd.h>
+#include "cli/console_platform.h"
 
 #include <array>
 #include <charconv>
@@ -25,14 +25,14 @@ std::string HumanBytes(std::uint64_t bytes) {
   return text;
 }
 
-ConsoleStatus::ConsoleStatus(std::FILE* out) : ConsoleStatus(out, ::isatty(::fileno(out)) == 1) {}
+ConsoleStatus::ConsoleStatus(std::FILE* out) : ConsoleStatus(out, IsConsole(out)) {}
 
 ConsoleStatus::ConsoleStatus(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
 
 void ConsoleStatus::SetWalking(bool walking) {
   if (walking) walkStart_ = std::chrono::steady_clock::now();
   if (!walking && progressShown_) {
-    std::fprintf(out_, "\r\033[K%s files\n", lastCount_.c_str());
+    WriteText(out_, "\r\033[K" + lastCount_ + " files\n");
     progressShown_ = false;
   }
   walking_ = walking;
@@ -40,7 +40,7 @@ void ConsoleStatus::SetWalking(bool walking) {
 
 void ConsoleStatus::SetComparing(bool comparing) {
   if (!comparing && progressShown_) {
-    std::fprintf(out_, "\r\033[K%s\n", ProgressText().c_str());
+    WriteText(out_, "\r\033[K" + ProgressText() + "\n");
     progressShown_ = false;
   }
   comparing_ = comparing;
@@ -72,14 +72,14 @@ void ConsoleStatus::DrawProgress(bool always) {
   const auto now = std::chrono::steady_clock::now();
   if (!always && progressShown_ && now - lastDraw_ < kRedrawEvery) return;
   lastDraw_ = now;
-  std::fprintf(out_, "\r\033[K%s", ProgressText().c_str());
+  WriteText(out_, "\r\033[K" + ProgressText());
   std::fflush(out_);
   progressShown_ = true;
 }
 
 void ConsoleStatus::EndProgressLine() {
   if (!progressShown_) return;
-  std::fputs("\r\033[K", out_);
+  WriteText(out_, "\r\033[K");
   progressShown_ = false;
 }
 
@@ -100,7 +100,7 @@ void ConsoleStatus::SetPanelText(int panel, std::string text) {
   if (text.empty()) return;
   const bool redraw = progressShown_;
   EndProgressLine();
-  std::fprintf(out_, "%s\n", text.c_str());
+  WriteText(out_, text + "\n");
   if (redraw) DrawProgress(true);
 }
 

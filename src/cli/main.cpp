@@ -3,25 +3,25 @@
 // the numbered rows as report lines; optionally deletes the duplicates below a
 // folder or on a file system, never a group's last file.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "check/duplicate_engine.h"
 #include "check/report.h"
 #include "cli/cli_options.h"
+#include "cli/console_platform.h"
 #include "cli/console_status.h"
-#include "cli/stop_signals.h"
 #include "cli/dry_run.h"
 #include "cli/help_text.h"
 #include "cli/output_format.h"
+#include "cli/stop_signals.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 #include "run/job_failure.h"
 #include "run/run_texts.h"
 #include "store/signature_table.h"
@@ -40,18 +40,9 @@ kestrilo::StopRequest stopRequest;
 // The exit status of a run that a signal stopped.
 int Interrupted() { return 128 + kestrilo::cli::StopSignal(); }
 
-// "" when the current folder cannot be told (it was removed, for example).
-std::string CurrentFolder() {
-  std::vector<char> buffer(4096);
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return "";
-    buffer.resize(buffer.size() * 2);
-  }
-  return buffer.data();
-}
-
 bool ConfirmOnTerminal(const std::string& question) {
-  std::cerr << question << " [y/N] " << std::flush;
+  kestrilo::cli::WriteText(stderr, question + " [y/N] ");
+  std::fflush(stderr);
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   return answer == "y" || answer == "Y" || answer == "yes";
@@ -61,7 +52,7 @@ bool ConfirmOnTerminal(const std::string& question) {
 int Run(int argc, char** argv) {
   using namespace kestrilo;
   std::string error;
-  const auto options = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto options = cli::ParseOptions(cli::CommandLineArguments(argc, argv), error);
   if (!options) {
     std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
     return kExitUsage;
@@ -82,10 +73,10 @@ int Run(int argc, char** argv) {
   engine.SetReaderThreads(options->threads);
   engine.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
 
-  const std::string cwd = CurrentFolder();
+  const std::string cwd = cli::CurrentFolder();
   if (cwd.empty()) {
     // A relative path must not be taken relative to some other folder.
-    const auto relative = [](const std::optional<std::string>& path) { return path && path->front() != '/'; };
+    const auto relative = [](const std::optional<std::string>& path) { return path && !IsAbsolutePath(*path); };
     const bool needed = std::any_of(options->paths.begin(), options->paths.end(),
                                     [&](const std::string& path) { return relative(path); }) ||
                         relative(options->deleteBelow) || relative(options->deleteOnDrive) ||
@@ -148,7 +139,7 @@ int Run(int argc, char** argv) {
       std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";
       return kExitFailure;
     }
-  } else if (!options->dryRun && !listing(STDOUT_FILENO)) {
+  } else if (!options->dryRun && !listing(cli::ReportOutput())) {
     return kExitFailure;
   }
   return kExitDone;

@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "cli/console_platform.h"
+
 namespace kestrilo::cli {
 
 namespace {
@@ -9,7 +11,7 @@ namespace {
 StopRequest* stopRequest = nullptr;
 volatile std::sig_atomic_t firstSignal = 0;
 
-extern "C" void OnStopSignal(int signal) {
+void OnStopSignal(int signal) {
   if (firstSignal == 0) firstSignal = signal;
   stopRequest->Set();
 }
@@ -18,14 +20,7 @@ extern "C" void OnStopSignal(int signal) {
 
 void StopOnSignals(StopRequest& stop) {
   stopRequest = &stop;
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaddset(&action.sa_mask, SIGINT);
-  sigaddset(&action.sa_mask, SIGTERM);
-  // No SA_RESTART: a read of the answer to the deletion question ends.
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  CallOnStop(OnStopSignal);
 }
 
 int StopSignal() { return firstSignal; }
