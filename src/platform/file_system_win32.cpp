@@ -3,6 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <climits>
 
@@ -123,7 +125,24 @@ bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<DirEntry
   WIN32_FIND_DATAW data{};
   const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_LARGE_FETCH);
-  if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (search == INVALID_HANDLE_VALUE) {
+    // errno tells the walk a folder that is not there (or is a file) from
+    // one that cannot be listed.
+    switch (::GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+        return true;
+      case ERROR_PATH_NOT_FOUND:
+        errno = ENOENT;
+        return false;
+      case ERROR_DIRECTORY:
+      case ERROR_INVALID_NAME:
+        errno = ENOTDIR;
+        return false;
+      default:
+        errno = EACCES;
+        return false;
+    }
+  }
   do {
     const std::wstring_view name(data.cFileName);
     if (name == L"." || name == L"..") continue;
@@ -132,6 +151,7 @@ bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<DirEntry
   } while (::FindNextFileW(search, &data));
   const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
   ::FindClose(search);
+  if (!complete) errno = EIO;
   return complete;
 }
 

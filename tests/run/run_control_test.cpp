@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <fstream>
@@ -237,6 +239,8 @@ INSTANTIATE_TEST_SUITE_P(, RunControlFailureTest,
                                                            .message()}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Address-space limits are POSIX's.
+#ifndef _WIN32
 // Address space for what the process maps already and a little more, but not
 // for another thread's stack.
 void LeaveNoRoomForAThread() {
@@ -267,6 +271,7 @@ TEST_F(LowMemory, AWorkerThatCannotStartLeavesTheWindowUsable) {
       },
       ::testing::ExitedWithCode(0), "");
 }
+#endif
 
 }  // namespace
 }  // namespace kestrilo::testing

@@ -5,8 +5,10 @@
 // writers (OpenWriters) or close the writers that a test holds, so that the
 // test reports the hang instead of hanging.
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <functional>
@@ -30,6 +32,7 @@ inline bool EndsWithin(std::chrono::milliseconds bound, const std::function<void
   return false;
 }
 
+#ifndef _WIN32
 // Opens each FIFO for writing and closes it again: a reader waiting in its
 // open goes on and then reads the end.
 inline void OpenWriters(const std::vector<std::string>& fifos) {
@@ -38,5 +41,6 @@ inline void OpenWriters(const std::vector<std::string>& fifos) {
     if (fd >= 0) ::close(fd);
   }
 }
+#endif
 
 }  // namespace kestrilo::testing
