@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 
 namespace kestrilo::testing {
 
@@ -58,7 +59,7 @@ class GatedFileSystem final : public FileSystem {
 
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override {
     std::string bare = folder;
-    while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+    while (bare.size() > 1 && bare.back() == kSeparator) bare.pop_back();
     Gate* gate = nullptr;
     {
       std::lock_guard lock(mutex_);
