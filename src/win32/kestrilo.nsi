@@ -1,8 +1,8 @@
 ; Installer of Kestrilo for 64-bit Windows: the window and the command line
 ; under Program Files, a Start-menu entry, and an uninstaller listed in
 ; Programs and Features.
-Unicode true
-!include "x64.nsh"
+; A 64-bit installer, like the program it installs.
+Target amd64-unicode
 
 Name "Kestrilo"
 OutFile "${OUTFILE}"
