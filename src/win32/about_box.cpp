@@ -37,8 +37,10 @@ TAboutBox::TAboutBox(HWND mainWindow, HFONT font) : mainWindow_(mainWindow) {
 
   RECT outer{0, 0, 298, 213};
   AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+  // Not owned by the main window: an owned top-most box would keep the main
+  // window from becoming top-most again (Wine moves the owner below it).
   hwnd_ = CreateWindowExW(kExStyle, kClassName, L"バージョン情報", kStyle, 0, 0, outer.right - outer.left,
-                          outer.bottom - outer.top, mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+                          outer.bottom - outer.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 

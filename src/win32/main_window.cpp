@@ -98,7 +98,7 @@ TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
   BuildMenus();
   const int left = (GetSystemMetrics(SM_CXSCREEN) - kWindowWidth) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
-  hwnd_ = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Kestrilo", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, kWindowWidth,
+  hwnd_ = CreateWindowExW(0, kClassName, L"Kestrilo", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, kWindowWidth,
                           kWindowHeight, nullptr, MainMenu1, instance, nullptr);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);

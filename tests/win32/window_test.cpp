@@ -53,6 +53,22 @@ TEST_F(Win32WindowTest, StartsTopMostWithTheEmptyGridAndItsDefaults) {
   EXPECT_EQ(RunningStateControls(), kAllEnabled);
 }
 
+TEST_F(Win32WindowTest, TopMostCommandSwitchesTheStyleAndItsCheckTogether) {
+  const auto checked = [&] { return (GetMenuState(form.MainMenu1, win32::kbTopWindowId, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+  Drop({tree.MakeFolder("empty")});
+  ASSERT_EQ(Panel(0), "0");
+
+  Command(win32::kbTopWindowId);
+  EXPECT_FALSE(form.TopMost());
+  EXPECT_FALSE(checked());
+  EXPECT_EQ(Panel(0), "");
+
+  Command(win32::kbTopWindowId);
+  EXPECT_TRUE(form.TopMost());
+  EXPECT_TRUE(checked());
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
 TEST_F(Win32WindowTest, WalkAndDuplicateCheckOfASmallTree) {
   const std::string folder = WriteThree("one");
 
@@ -131,8 +147,10 @@ TEST_F(Win32WindowTest, CopyPathThenClear) {
   const std::string folder = WriteThree("one");
   AddFolder(folder);
   Click(form.CheckStart);
+  ASSERT_NE(Panel(1), "");
   ClickGridRow(2);
   ASSERT_EQ(form.Cells().Row(), 2);
+  EXPECT_EQ(Panel(1), "");
 
   Command(win32::kC1Id);
   EXPECT_EQ(ClipboardText(), folder + "\\" + form.Cells().Cell(1, 2));
