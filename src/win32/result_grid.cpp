@@ -16,29 +16,24 @@ constexpr int kEdgeSlack = 3;
 constexpr int kMinColumnWidth = 8;
 constexpr int kWheelRows = 3;
 
-void RegisterOnce() {
+}  // namespace
+
+void ResultGrid::Create(HWND parent, int id) {
   static const bool registered = [] {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpfnWndProc = &ResultGrid::WindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
-}
-
-}  // namespace
-
-void ResultGrid::Create(HWND parent, int id) {
-  RegisterOnce();
   hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL,
                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                           GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ResultGrid::WindowProc));
   UpdateScrollBars();
 }
 
