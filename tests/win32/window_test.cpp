@@ -143,6 +143,47 @@ TEST_F(Win32WindowTest, DropOfTwoFoldersWalksThemInTheShellsOrder) {
   EXPECT_EQ(RunningStateControls(), kAllEnabled);
 }
 
+TEST_F(Win32WindowTest, DropsAndTheDeleteKeyWhileAWalkRunsStartNothing) {
+  const std::string folder = WriteThree("one");
+  AddFolder(folder);
+  Click(form.CheckStart);
+  ASSERT_EQ(form.Cells().Cell(0, form.Cells().Row()), "1");
+  const std::string current = folder + "\\" + form.Cells().Cell(1, form.Cells().Row());
+  const std::string walked = WriteThree("walked");
+  const std::string dropped = WriteThree("dropped");
+  dialogs.script.answers = {true};
+  AtGate walking(fs.HoldAtListing(walked), [&] {
+    Drop({dropped});
+    PostMessageW(form.StringGrid1, WM_KEYDOWN, VK_DELETE, 1);
+  });
+
+  AddFolder(walked);
+
+  ASSERT_TRUE(walking.Done());
+  for (const std::string& listed : fs.Listed()) EXPECT_NE(listed.rfind(dropped, 0), 0u) << listed;
+  EXPECT_TRUE(dialogs.script.asked.empty());
+  EXPECT_TRUE(fs.Exists(current));
+  EXPECT_EQ(Panel(0), "6");
+}
+
+TEST_F(Win32WindowTest, ClosingDuringAWalkStopsItAndClosesWhenItEnded) {
+  const std::string folder = WriteThree("one");
+  tree.Write("one/deeper/d.txt", "more");
+  bool openAfterClose = false;
+  AtGate walking(fs.HoldAtListing(folder), [&] {
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    openAfterClose = IsWindow(form.Handle()) != FALSE;
+  });
+
+  AddFolder(folder);
+  Pump();
+
+  ASSERT_TRUE(walking.Done());
+  EXPECT_TRUE(openAfterClose);
+  EXPECT_LT(form.Table().GetFileCount(), 4);
+  EXPECT_FALSE(IsWindow(form.Handle()));
+}
+
 TEST_F(Win32WindowTest, CopyPathThenClear) {
   const std::string folder = WriteThree("one");
   AddFolder(folder);
