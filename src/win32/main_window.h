@@ -104,7 +104,6 @@ class TForm1 final : private WindowState {
   const SignatureTable& Table() const { return table_; }
   const MemoryGrid& Cells() const { return grid_; }
   const ResultGrid& Grid() const { return resultGrid_; }
-  const RunControl& RunState() const { return run_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

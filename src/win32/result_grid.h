@@ -43,8 +43,6 @@ class ResultGrid {
   // First and last grid row of the selected range.
   int SelectionFirst() const;
   int SelectionLast() const;
-  // The first data row in view.
-  int TopRow() const { return top_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
