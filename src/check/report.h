@@ -2,6 +2,7 @@
 // The report: one line per numbered row of the result grid, in grid order,
 // "group, name, size, folder" and a line end, every cell byte for byte.
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -12,7 +13,14 @@ namespace kestrilo {
 // The report's text.
 std::string ReportText(const Grid& grid);
 
-// Writes the report to an open descriptor; false when a write fails.
+// Hands the report's text to `sink` a piece at a time, so that a report of a
+// million rows never stands in memory whole; false as soon as the sink
+// refuses a piece.
+bool ForEachReportPiece(const Grid& grid, const std::function<bool(const std::string&)>& sink);
+
+// Writes the report to an open descriptor; false when a write fails. On
+// Windows the lines end in CR LF and the text is in code page 932, or, when a
+// name cannot be written in it, UTF-8 after a byte-order mark.
 bool WriteReport(const Grid& grid, int fd);
 
 enum class ReportResult { Saved, CannotOpen, CannotWrite };

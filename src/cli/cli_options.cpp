@@ -3,6 +3,9 @@
 #include <charconv>
 
 #include "platform/path_text.h"
+#ifdef _WIN32
+#include "platform/win32_paths.h"
+#endif
 
 namespace kestrilo::cli {
 
@@ -61,8 +64,13 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
 }
 
 std::string Absolute(const std::string& path, const std::string& cwd) {
-  if (!path.empty() && path[0] == kSeparator) return path;
-  return WithTrailingSeparator(cwd) + path;
+  const std::string absolute = IsAbsolutePath(path) ? path : WithTrailingSeparator(cwd) + path;
+#ifdef _WIN32
+  // "." and "..", and `/` for `\`, resolved the way Windows programs do.
+  return FullPathOf(absolute);
+#else
+  return absolute;
+#endif
 }
 
 }  // namespace kestrilo::cli

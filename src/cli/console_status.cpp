@@ -1,6 +1,6 @@
 #include "cli/console_status.h"
 
-#include <unistd.h>
+#include "cli/console_platform.h"
 
 namespace kestrilo::cli {
 
@@ -8,11 +8,11 @@ namespace {
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 }
 
-ConsoleStatus::ConsoleStatus(std::FILE* out) : out_(out), terminal_(::isatty(::fileno(out)) == 1) {}
+ConsoleStatus::ConsoleStatus(std::FILE* out) : out_(out), terminal_(IsConsole(out)) {}
 
 void ConsoleStatus::SetWalking(bool walking) {
   if (!walking && progressShown_) {
-    std::fprintf(out_, "\r%s files\n", lastCount_.c_str());
+    WriteText(out_, "\r" + lastCount_ + " files\n");
     progressShown_ = false;
   }
   walking_ = walking;
@@ -20,7 +20,7 @@ void ConsoleStatus::SetWalking(bool walking) {
 
 void ConsoleStatus::EndProgressLine() {
   if (!progressShown_) return;
-  std::fputs("\r\033[K", out_);
+  WriteText(out_, "\r\033[K");
   progressShown_ = false;
 }
 
@@ -31,7 +31,7 @@ void ConsoleStatus::SetPanelText(int panel, std::string text) {
     const auto now = std::chrono::steady_clock::now();
     if (progressShown_ && now - lastDraw_ < kRedrawEvery) return;
     lastDraw_ = now;
-    std::fprintf(out_, "\r%s files", lastCount_.c_str());
+    WriteText(out_, "\r" + lastCount_ + " files");
     std::fflush(out_);
     progressShown_ = true;
     return;
@@ -39,7 +39,7 @@ void ConsoleStatus::SetPanelText(int panel, std::string text) {
   // An empty text only clears a panel; a console has nothing to clear.
   if (text.empty()) return;
   EndProgressLine();
-  std::fprintf(out_, "%s\n", text.c_str());
+  WriteText(out_, text + "\n");
 }
 
 }  // namespace kestrilo::cli

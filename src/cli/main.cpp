@@ -3,8 +3,6 @@
 // the numbered rows as report lines; optionally deletes the duplicates below a
 // folder or on a file system, never a group's last file.
 
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -14,6 +12,7 @@
 #include "check/duplicate_engine.h"
 #include "check/report.h"
 #include "cli/cli_options.h"
+#include "cli/console_platform.h"
 #include "cli/console_status.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
@@ -33,22 +32,14 @@ constexpr int kExitInterrupted = 130;
 kestrilo::StopRequest stopRequest;
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void OnInterrupt(int) {
+void OnInterrupt() {
   interrupted = 1;
   stopRequest.Set();
 }
 
-std::string CurrentFolder() {
-  std::vector<char> buffer(4096);
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return "/";
-    buffer.resize(buffer.size() * 2);
-  }
-  return buffer.data();
-}
-
 bool ConfirmOnTerminal(const std::string& question) {
-  std::cerr << question << " [y/N] " << std::flush;
+  kestrilo::cli::WriteText(stderr, question + " [y/N] ");
+  std::fflush(stderr);
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   return answer == "y" || answer == "Y" || answer == "yes";
@@ -59,17 +50,13 @@ bool ConfirmOnTerminal(const std::string& question) {
 int main(int argc, char** argv) {
   using namespace kestrilo;
   std::string error;
-  const auto options = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  const auto options = cli::ParseOptions(cli::CommandLineArguments(argc, argv), error);
   if (!options) {
     std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
     return kExitUsage;
   }
 
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  cli::CallOnInterrupt(OnInterrupt);
 
   SignatureTable table;
   MemoryGrid grid;
@@ -81,7 +68,7 @@ int main(int argc, char** argv) {
   DuplicateEngine engine(table, grid, status, settings, stopRequest, fs);
   engine.SetReaderThreads(options->threads);
 
-  const std::string cwd = CurrentFolder();
+  const std::string cwd = cli::CurrentFolder();
   status.SetPanelText(1, texts::kSearching);
   status.SetWalking(true);
   for (const auto& path : options->paths) engine.GetFiles(cli::Absolute(path, cwd));
@@ -118,7 +105,7 @@ int main(int argc, char** argv) {
       std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";
       return kExitFailure;
     }
-  } else if (!WriteReport(grid, STDOUT_FILENO)) {
+  } else if (!WriteReport(grid, cli::ReportOutput())) {
     return kExitFailure;
   }
   return kExitDone;

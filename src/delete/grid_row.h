@@ -22,9 +22,7 @@ inline std::string FullPathOf(const Grid& grid, int row) {
   return JoinFolderAndName(grid.Cell(kFolderColumn, row), grid.Cell(kNameColumn, row));
 }
 
-// A folder cell as a path: the root folder's cell is empty.
-inline std::string FolderPathOf(const std::string& folderCell) {
-  return folderCell.empty() ? std::string(1, kSeparator) : folderCell;
-}
+// A folder cell as a path: the root folder's cell is empty (a drive's is "C:").
+inline std::string FolderPathOf(const std::string& folderCell) { return FolderCellAsPath(folderCell); }
 
 }  // namespace kestrilo

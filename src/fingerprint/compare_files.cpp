@@ -1,8 +1,5 @@
 #include "fingerprint/compare_files.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -20,11 +17,9 @@ constexpr std::size_t kBlockBytes = 256 * 1024;
 std::size_t ReadBlock(const FileHandle& file, std::byte* buffer, std::size_t size, bool& ended) {
   std::size_t filled = 0;
   while (!ended && filled < size) {
-    const ssize_t got = ::read(file.Fd(), buffer + filled, size - filled);
+    const long got = file.ReadSome(buffer + filled, size - filled);
     if (got > 0) {
       filled += static_cast<std::size_t>(got);
-    } else if (got < 0 && errno == EINTR) {
-      continue;
     } else {
       ended = true;
     }

@@ -43,8 +43,9 @@ FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::str
   FileProbe probe;
   if (!file.IsOpen()) {
     // A file too large or empty is skipped, not reported, whether or not it
-    // can be opened; only the size tells which.
-    if (const auto facts = fs.Examine(path, true)) {
+    // can be opened; only the size tells which (a folder's size tells
+    // nothing: Windows gives it 0).
+    if (const auto facts = fs.Examine(path, true); facts && facts->kind == EntryKind::File) {
       probe.size = facts->size;
       if (facts->size >= kRegistrableLimit) {
         probe.outcome = FileProbe::Outcome::TooLarge;

@@ -96,6 +96,16 @@ long FileHandle::ReadFull(void* buffer, std::size_t size) const {
   return static_cast<long>(done);
 }
 
+long FileHandle::ReadSome(void* buffer, std::size_t size) const {
+  if (fd_ < 0) return -1;
+  if (size > static_cast<std::size_t>(LONG_MAX)) size = static_cast<std::size_t>(LONG_MAX);
+  ssize_t got;
+  do {
+    got = ::read(fd_, buffer, size);
+  } while (got < 0 && errno == EINTR);
+  return static_cast<long>(got);
+}
+
 void FileHandle::AdviseSequential() const {
   if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }

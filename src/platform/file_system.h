@@ -39,11 +39,19 @@ struct FileFacts {
   friend bool operator==(const FileFacts&, const FileFacts&) = default;
 };
 
+// A descriptor on POSIX; on Windows the value of a HANDLE, whose invalid value
+// is -1 as well.
+#ifdef _WIN32
+using NativeHandle = std::intptr_t;
+#else
+using NativeHandle = int;
+#endif
+
 // An open descriptor, closed when the handle goes.
 class FileHandle {
  public:
   FileHandle() = default;
-  explicit FileHandle(int fd) : fd_(fd) {}
+  explicit FileHandle(NativeHandle fd) : fd_(fd) {}
   FileHandle(FileHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   FileHandle& operator=(FileHandle&& other) noexcept;
   FileHandle(const FileHandle&) = delete;
@@ -51,17 +59,20 @@ class FileHandle {
   ~FileHandle();
 
   bool IsOpen() const { return fd_ >= 0; }
-  int Fd() const { return fd_; }
+  NativeHandle Fd() const { return fd_; }
   // Facts of the open file (fstat).
   std::optional<FileFacts> Facts() const;
   // Reads up to `size` bytes, retrying short reads and EINTR until `size`
   // bytes or the end; -1 on a read error.
   long ReadFull(void* buffer, std::size_t size) const;
+  // One read of up to `size` bytes (EINTR retried): the count, 0 at the end,
+  // -1 on a read error.
+  long ReadSome(void* buffer, std::size_t size) const;
   // Tells the system that the file will be read once, start to end.
   void AdviseSequential() const;
 
  private:
-  int fd_ = -1;
+  NativeHandle fd_ = -1;
 };
 
 // A file whose kind, size and first bytes are wanted (FileSystem::ReadHeads).

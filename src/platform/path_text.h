@@ -9,7 +9,11 @@
 
 namespace kestrilo {
 
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
 inline constexpr char kSeparator = '/';
+#endif
 
 // True when the last whole character of `text` is the separator.
 bool EndsWithSeparator(std::string_view text);
@@ -33,5 +37,12 @@ SplitPath SplitAtLastSeparator(std::string_view path);
 
 // Full path of a grid row: folder + separator + name.
 std::string JoinFolderAndName(std::string_view folder, std::string_view name);
+
+// A folder cell (no trailing separator) as a path that names the folder: the
+// root's cell "" is "/" on POSIX, a drive's root cell "C:" is "C:\" on Windows.
+std::string FolderCellAsPath(std::string_view folderCell);
+
+// "/..." on POSIX; "C:\..." (either separator) or "\\..." on Windows.
+bool IsAbsolutePath(std::string_view path);
 
 }  // namespace kestrilo

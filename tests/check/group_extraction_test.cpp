@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "check_fixture.h"
+#include "platform/path_text.h"
 
 namespace kestrilo::testing {
 namespace {
@@ -35,8 +36,9 @@ TEST_F(CheckExtraction, UnsortedRowsKeepEachSignatureTogetherInRegistrationOrder
   const auto rows = Rows();
   const std::string root = tree.Root();
   // The two signatures come in the table's bucket order; each block in registration order.
-  const std::vector<std::string> sevens = {"|one|7|" + root + "/p", "|three|7|" + root + "/r", "|five|7|" + root + "/t"};
-  const std::vector<std::string> nines = {"|two|9|" + root + "/q", "|four|9|" + root + "/s"};
+  const std::vector<std::string> sevens = {"|one|7|" + tree.Path("p"), "|three|7|" + tree.Path("r"),
+                                           "|five|7|" + tree.Path("t")};
+  const std::vector<std::string> nines = {"|two|9|" + tree.Path("q"), "|four|9|" + tree.Path("s")};
   std::vector<std::string> expected = rows[0] == sevens[0] ? sevens : nines;
   const auto& second = rows[0] == sevens[0] ? nines : sevens;
   expected.insert(expected.end(), second.begin(), second.end());
@@ -56,7 +58,7 @@ TEST_F(CheckExtraction, SortsBySizeNumericallyThenFolderBytewise) {
   Register("n/x", "4294967295", 'd');
   ASSERT_EQ(engine.TakeOutCheckFiles(), 8);
   std::vector<std::string> order;
-  for (const auto& row : Rows()) order.push_back(row.substr(row.rfind('/') + 1) + ":" + row.substr(3, row.find('|', 3) - 3));
+  for (const auto& row : Rows()) order.push_back(row.substr(row.rfind(kSeparator) + 1) + ":" + row.substr(3, row.find('|', 3) - 3));
   EXPECT_EQ(order, (std::vector<std::string>{"m:4294967295", "n:4294967295", "c:100", "d:100", "z:10", "\xc3\xa9:10",
                                              "a:9", "b:9"}));
 }
@@ -70,6 +72,7 @@ TEST_F(CheckExtraction, VanishedFilesAreHiddenForGood) {
   EXPECT_EQ(table.RemoveHash(std::string(32, 'a') + "3", gone), -1);
 }
 
+#ifndef _WIN32
 TEST_F(CheckExtraction, AFileReplacedByADanglingLinkIsGoneAndAnUnlistableFolderIsAskedPerFile) {
   Register("a/keep", "3");
   const std::string dangling = Register("a/dangling", "3");
@@ -77,11 +80,13 @@ TEST_F(CheckExtraction, AFileReplacedByADanglingLinkIsGoneAndAnUnlistableFolderI
   Register("b/two", "4", 'b');
   tree.Remove("a/dangling");
   tree.Symlink("a/dangling", tree.Path("nowhere"));
-  fs.FailList(tree.Path("b") + "/");
+  fs.FailList(tree.Path("b") + kSeparator);
   EXPECT_EQ(engine.TakeOutCheckFiles(), 2);
   EXPECT_EQ(table.GetFileCount(), 3);
   EXPECT_EQ(table.RemoveHash(std::string(32, 'a') + "3", dangling), -1);
 }
+
+#endif
 
 TEST_F(CheckExtraction, AStopRequestSkipsTheSortButKeepsEveryRow) {
   Register("a/x", "1", 'a');
@@ -97,13 +102,22 @@ TEST_F(CheckExtraction, AStopRequestSkipsTheSortButKeepsEveryRow) {
   EXPECT_EQ(Rows(), unsorted);
 }
 
-TEST_F(CheckExtraction, RootFilesHaveAnEmptyFolderCell) {
+TEST_F(CheckExtraction, RootFilesHaveTheRootsFolderCell) {
   // Only existence is tested here, so two folders at the root stand in for files.
-  ASSERT_EQ(table.AddHash(std::string(32, 'e') + "4", "/tmp"), 0);
-  ASSERT_EQ(table.AddHash(std::string(32, 'e') + "4", "/etc"), 0);
+#ifdef _WIN32
+  const std::string rootCell = "C:";
+  const std::string first = "users";
+  const std::string second = "windows";
+#else
+  const std::string rootCell = "";
+  const std::string first = "tmp";
+  const std::string second = "etc";
+#endif
+  ASSERT_EQ(table.AddHash(std::string(32, 'e') + "4", JoinFolderAndName(rootCell, first)), 0);
+  ASSERT_EQ(table.AddHash(std::string(32, 'e') + "4", JoinFolderAndName(rootCell, second)), 0);
   ASSERT_EQ(engine.TakeOutCheckFiles(), 2);
-  EXPECT_EQ(grid.Rows(1), (GridRow{"", "tmp", "4", ""}));
-  EXPECT_EQ(grid.Rows(2), (GridRow{"", "etc", "4", ""}));
+  EXPECT_EQ(grid.Rows(1), (GridRow{"", first, "4", rootCell}));
+  EXPECT_EQ(grid.Rows(2), (GridRow{"", second, "4", rootCell}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "delete/deletion_fixture.h"
+#include "platform/path_text.h"
 
 namespace kestrilo::testing {
 namespace {
@@ -160,7 +161,7 @@ TEST_F(DriveDeletionTest, CoversTheFileSystemOfTheRow) {
 }
 
 TEST_F(DriveDeletionTest, LeavesOtherFileSystemsAlone) {
-  const auto mount = posix.MountOf(tree.Path("d"));
+  const auto mount = real.MountOf(tree.Path("d"));
   ASSERT_TRUE(mount);
   DriveOfRow(2);
   ASSERT_EQ(dialogs.asked.size(), 1u);
@@ -189,9 +190,9 @@ TEST_F(BulkDeletionTest, NetworkFileSystemIsRefusedButItsPathIsNot) {
 
 TEST_F(BulkDeletionTest, CommandLinePassesTakeAFolderArgument) {
   LayOut({{"1", "d", "a", "same"}, {"1", "d", "b", "same"}, {"2", "e", "c", "x"}, {"2", "e", "f", "x"}});
-  EXPECT_EQ(commands.DeleteBelow(tree.Path("d") + "/"), 1);
+  EXPECT_EQ(commands.DeleteBelow(tree.Path("d") + kSeparator), 1);
   EXPECT_EQ(status.Text(1), Deleted(1));
-  EXPECT_EQ(commands.DeleteBelow("/"), 1);  // the root holds every folder
+  EXPECT_EQ(commands.DeleteBelow(RootCell() + kSeparator), 1);  // the root holds every folder
   EXPECT_EQ(Groups(), (std::vector<std::string>{"", "1", "", "2"}));
   EXPECT_EQ(commands.DeleteOnDrive(tree.Path("e")), 0);
   EXPECT_EQ(status.Text(1), Deleted(0));
@@ -200,9 +201,9 @@ TEST_F(BulkDeletionTest, CommandLinePassesTakeAFolderArgument) {
 
 TEST_F(BulkDeletionTest, RootFolderIsShownAsTheRoot) {
   LayOut({{"1", "d", "a", "same"}, {"1", "d", "b", "same"}});
-  grid.SetRows(1, {"1", "kestrilo-absent", "4", ""});
+  grid.SetRows(1, {"1", "kestrilo-absent", "4", RootCell()});
   BelowRow(1, false);
-  EXPECT_EQ(dialogs.asked.at(0).first, std::string("/") + kAskBelow);
+  EXPECT_EQ(dialogs.asked.at(0).first, RootCell() + kSeparator + kAskBelow);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "delete/deletion_fixture.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <utility>
 
@@ -15,18 +13,27 @@ void MountFakingFileSystem::FakeMount(std::string mountPoint, std::uint64_t devi
 
 namespace {
 
+std::filesystem::path NativePath(const std::string& path) {
+  return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
 // Where `path` lies once the links on its way (and, when `followLink`, the
 // path itself) are followed; the path itself when that cannot be told.
 std::string Located(const std::string& path, bool followLink) {
   std::error_code error;
   if (followLink) {
-    const auto real = std::filesystem::canonical(path, error);
-    return error ? path : real.string();
+    const auto real = std::filesystem::canonical(NativePath(path), error);
+    return error ? path : Utf8Of(real);
   }
-  const auto slash = path.rfind('/');
+  const auto slash = path.rfind(kSeparator);
   if (slash == std::string::npos || slash == 0) return path;
-  const auto folder = std::filesystem::canonical(path.substr(0, slash), error);
-  return error ? path : folder.string() + path.substr(slash);
+  const auto folder = std::filesystem::canonical(NativePath(path.substr(0, slash)), error);
+  return error ? path : Utf8Of(folder) + path.substr(slash);
 }
 
 }  // namespace
@@ -34,7 +41,7 @@ std::string Located(const std::string& path, bool followLink) {
 const FileSystem::MountInfo* MountFakingFileSystem::FakedMountOf(const std::string& path, bool followLink) const {
   const std::string located = Located(path, followLink);
   for (const auto& mount : mounts_) {
-    if (located == mount.mountPoint || located.starts_with(mount.mountPoint + "/")) return &mount;
+    if (located == mount.mountPoint || located.starts_with(mount.mountPoint + kSeparator)) return &mount;
   }
   return nullptr;
 }
@@ -70,7 +77,7 @@ void DeletionWorld::LayOut(const std::vector<HandRow>& rows) {
   grid.SetRowCount(static_cast<int>(rows.size()) + 2);
   int row = 1;
   for (const auto& entry : rows) {
-    const std::string relative = entry.folder.empty() ? entry.name : entry.folder + "/" + entry.name;
+    const std::string relative = entry.folder.empty() ? entry.name : entry.folder + kSeparator + entry.name;
     tree.Write(relative, entry.content);
     grid.SetRows(row++, {entry.group, entry.name, std::to_string(entry.content.size()), FolderCell(entry.folder)});
   }
@@ -80,6 +87,14 @@ void DeletionWorld::LayOut(const std::vector<HandRow>& rows) {
 
 std::string DeletionWorld::FolderCell(const std::string& folder) const {
   return folder.empty() ? tree.Root() : tree.Path(folder);
+}
+
+std::string DeletionWorld::RootCell() const {
+#ifdef _WIN32
+  return tree.Root().substr(0, 2);
+#else
+  return "";
+#endif
 }
 
 std::string DeletionWorld::FullPath(int row) const { return JoinFolderAndName(grid.Cell(3, row), grid.Cell(1, row)); }
@@ -99,8 +114,8 @@ std::vector<std::string> DeletionWorld::Groups() const {
 }
 
 bool DeletionWorld::IsFile(const std::string& relative) const {
-  struct stat info {};
-  return ::lstat(tree.Path(relative).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  std::error_code error;
+  return std::filesystem::is_regular_file(std::filesystem::symlink_status(NativePath(tree.Path(relative)), error));
 }
 
 }  // namespace kestrilo::testing

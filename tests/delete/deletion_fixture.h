@@ -69,6 +69,9 @@ struct DeletionWorld {
 
   // Folder cell of a folder relative to the tree's root.
   std::string FolderCell(const std::string& folder) const;
+  // Folder cell of the root folder that holds the tree: "" on POSIX, the
+  // drive ("C:") on Windows.
+  std::string RootCell() const;
   // The data row whose full path is the tree's `relative` path; -1 when none.
   int RowOf(const std::string& relative) const;
   // Folder cell + separator + name cell of `row`.
@@ -85,8 +88,8 @@ struct DeletionWorld {
   MemoryGrid grid;
   MemoryStatusPanels status;
   ScriptedDialogs dialogs;
-  PosixFileSystem posix;
-  FaultyFileSystem faulty{posix};
+  FileSystem& real = SystemFileSystem();
+  FaultyFileSystem faulty{real};
   MountFakingFileSystem fs{faulty};
   SignatureTable table;
   MemoryJobSettings settings;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "delete/deletion_fixture.h"
+#include "platform/path_text.h"
 
 namespace kestrilo {
 namespace {
@@ -17,10 +18,21 @@ struct BelowCase {
 
 class IsBelowFolderTest : public ::testing::TestWithParam<BelowCase> {};
 
+// The cases are written with `/`; on Windows they hold its separator.
+std::string Native(std::string_view text) {
+  std::string native(text);
+  for (auto& c : native) {
+    if (c == '/') c = kSeparator;
+  }
+  return native;
+}
+
 TEST_P(IsBelowFolderTest, NeedsTheSeparatorAfterThePrefix) {
   const auto& c = GetParam();
-  EXPECT_EQ(IsBelowFolder(c.cell, c.folder), c.below) << "cell " << c.cell << ", folder " << c.folder;
-  EXPECT_EQ(BelowFolder(c.folder)(c.cell), c.below);
+  const std::string cell = Native(c.cell);
+  const std::string folder = Native(c.folder);
+  EXPECT_EQ(IsBelowFolder(cell, folder), c.below) << "cell " << cell << ", folder " << folder;
+  EXPECT_EQ(BelowFolder(folder)(cell), c.below);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, IsBelowFolderTest,
@@ -42,11 +54,11 @@ INSTANTIATE_TEST_SUITE_P(Folders, IsBelowFolderTest,
                                            BelowCase{"/d\xfe", "/d\xff", false}));
 
 TEST(WithoutTrailingSeparators, TurnsAFolderArgumentIntoAFolderCell) {
-  EXPECT_EQ(WithoutTrailingSeparators("/data/"), "/data");
-  EXPECT_EQ(WithoutTrailingSeparators("/data//"), "/data");
-  EXPECT_EQ(WithoutTrailingSeparators("/data"), "/data");
-  EXPECT_EQ(WithoutTrailingSeparators("/"), "");
-  EXPECT_EQ(WithoutTrailingSeparators(""), "");
+  EXPECT_EQ(WithoutTrailingSeparators(Native("/data/")), Native("/data"));
+  EXPECT_EQ(WithoutTrailingSeparators(Native("/data//")), Native("/data"));
+  EXPECT_EQ(WithoutTrailingSeparators(Native("/data")), Native("/data"));
+  EXPECT_EQ(WithoutTrailingSeparators(Native("/")), Native(""));
+  EXPECT_EQ(WithoutTrailingSeparators(Native("")), Native(""));
 }
 
 using OnDeviceTest = testing::DeletionTest;

@@ -1,5 +1,10 @@
 #include "fingerprint/compare_files.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,9 +22,16 @@ using testing::TempTree;
 constexpr std::size_t kBlock = 256 * 1024;
 
 std::size_t OpenDescriptors() {
+#ifdef _WIN32
+  // Wine counts no handles (always 0); Windows does.
+  DWORD count = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+  return count;
+#else
   std::size_t count = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
   return count;
+#endif
 }
 
 std::string Content(std::size_t size, unsigned seed) {
@@ -114,7 +126,8 @@ TEST(CompareFiles, UnopenableOrMissingFileIsADifferenceAndNothingStaysOpen) {
 }
 
 // A folder opens for reading but every read of it fails: a failed read counts
-// as the end of the file.
+// as the end of the file. (Windows opens no folder for reading.)
+#ifndef _WIN32
 TEST(CompareFiles, FailingReadCountsAsEndOfFile) {
   TempTree tree;
   const std::string folder = tree.MakeFolder("dir");
@@ -127,6 +140,7 @@ TEST(CompareFiles, FailingReadCountsAsEndOfFile) {
   EXPECT_EQ(CompareFiles(SystemFileSystem(), full, folder), -1);
   EXPECT_EQ(OpenDescriptors(), descriptors);
 }
+#endif
 
 }  // namespace
 }  // namespace kestrilo

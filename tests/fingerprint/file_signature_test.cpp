@@ -1,9 +1,8 @@
 #include "fingerprint/file_signature.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/faulty_file_system.h"
@@ -24,10 +23,7 @@ Md5Digest Filled(std::uint8_t value) {
 // A sparse file of `size` bytes (all zero) without writing them.
 std::string SparseFile(TempTree& tree, const std::string& name, std::uint64_t size) {
   const std::string path = tree.Write(name, "");
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  EXPECT_GE(fd, 0);
-  EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
-  ::close(fd);
+  std::filesystem::resize_file(path, size);
   return path;
 }
 

@@ -16,7 +16,7 @@ class TempTree {
 
   // The root folder, without a trailing separator.
   const std::string& Root() const { return root_; }
-  // Root + "/" + relative.
+  // Root + separator + relative, whose `/` are taken as separators.
   std::string Path(const std::string& relative) const;
 
   // Writes a file (creating its folders); returns its full path.
