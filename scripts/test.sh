@@ -21,6 +21,12 @@ if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
   cmake --build --preset tsan -j "$jobs"
   TSAN_OPTIONS="halt_on_error=1" ctest --preset tsan -j "$jobs" -R '^(RunControl|Check)'
 
+  # The Win32 window and the installer, cross-built with mingw-w64 and run
+  # under Wine; each window test gets a virtual X display of its own (xvfb-run).
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j "$jobs" --target kestrilo test_win32 installer zip
+  ctest --preset windows -j "$jobs" -L '^win32$'
+
   # Last, so that its summary closes the run: every test again under
   # AddressSanitizer and UndefinedBehaviorSanitizer.
   cmake --preset asan >/dev/null
