@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds with warnings as errors, and runs every test. With
 # KESTRILO_SANITIZERS=1 it also runs the AddressSanitizer/UBSan build of the
-# tests, the ThreadSanitizer build of the engine and run control, and a short
-# fuzzing of the wildcard matcher and path rules.
+# tests, the ThreadSanitizer build of the engine and run control, a short
+# fuzzing of the wildcard matcher and path rules, and the Windows build of the
+# platform layer, engine, deletion, run control and window with their tests
+# under Wine, and its installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -21,11 +23,14 @@ if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
   cmake --build --preset tsan -j "$jobs"
   TSAN_OPTIONS="halt_on_error=1" ctest --preset tsan -j "$jobs" -R '^(RunControl|Check)'
 
-  # The Win32 window and the installer, cross-built with mingw-w64 and run
-  # under Wine; each window test gets a virtual X display of its own (xvfb-run).
+  # 64-bit Windows, cross-built with mingw-w64; the tests run under Wine,
+  # headless, in a Wine prefix below build/windows. The Win32 window's tests
+  # get a virtual X display and a Wine prefix of their own; the installer is
+  # installed and uninstalled in one more prefix.
   cmake --preset windows >/dev/null
-  cmake --build --preset windows -j "$jobs" --target kestrilo test_win32 installer zip
-  ctest --preset windows -j "$jobs" -L '^win32$'
+  cmake --build --preset windows -j "$jobs" --target kestrilo-cli test_platform test_fingerprint test_check test_run test_delete \
+    kestrilo test_win32 installer zip
+  ctest --preset windows -j "$jobs" -L '^(platform|fingerprint|check|run|delete|win32)$'
 
   # Last, so that its summary closes the run: every test again under
   # AddressSanitizer and UndefinedBehaviorSanitizer.
