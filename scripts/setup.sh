@@ -14,10 +14,11 @@ packages=(
   python3
   dpkg-dev lintian desktop-file-utils appstream
 )
-# The Windows build: mingw-w64 (posix threads) and Wine to run its tests.
+# The Windows build: mingw-w64 (posix threads), Wine to run its tests, NSIS
+# for its installer.
 # Wanted by KESTRILO_WINDOWS=1 and by the full CI run (KESTRILO_SANITIZERS=1).
 if [ "${KESTRILO_WINDOWS:-0}" = "1" ] || [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
-  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64)
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 nsis)
 fi
 if [ "${KESTRILO_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<<"$KESTRILO_SETUP_EXTRA"

@@ -3,8 +3,8 @@
 # KESTRILO_SANITIZERS=1 it also checks the Debian package of that build, runs
 # the AddressSanitizer/UBSan build of the tests, the ThreadSanitizer build of
 # the engine and run control, a short fuzzing of the wildcard matcher and path
-# rules, and the Windows build of the platform layer, engine, deletion and run
-# control with their tests under Wine.
+# rules, and the Windows build of the platform layer, engine, deletion, run
+# control and window with their tests under Wine, and its installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -28,10 +28,13 @@ if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
   TSAN_OPTIONS="halt_on_error=1" ctest --preset tsan -j "$jobs" -R '^(RunControl|Check)'
 
   # 64-bit Windows, cross-built with mingw-w64; the tests run under Wine,
-  # headless, in a Wine prefix below build/windows.
+  # headless, in a Wine prefix below build/windows. The Win32 window's tests
+  # get a virtual X display and a Wine prefix of their own; the installer is
+  # installed and uninstalled in one more prefix.
   cmake --preset windows >/dev/null
-  cmake --build --preset windows -j "$jobs" --target kestrilo-cli test_platform test_fingerprint test_check test_run test_delete
-  ctest --preset windows -j "$jobs" -L '^(platform|fingerprint|check|run|delete)$'
+  cmake --build --preset windows -j "$jobs" --target kestrilo-cli test_platform test_fingerprint test_check test_run test_delete \
+    kestrilo test_win32 installer zip
+  ctest --preset windows -j "$jobs" -L '^(platform|fingerprint|check|run|delete|win32)$'
 
   # Last, so that its summary closes the run: every test again under
   # AddressSanitizer and UndefinedBehaviorSanitizer.

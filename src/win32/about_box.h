@@ -1,0 +1,41 @@
+#pragma once
+// The about box: top-most and modeless, shown over a disabled main window,
+// centred on it each time it opens; OK, Enter and its close box hide it and
+// enable the main window again. Esc does nothing, there is no cancel button.
+
+#include <windows.h>
+
+namespace kestrilo::win32 {
+
+class TAboutBox {
+ public:
+  // The box is created hidden; `font` stays the caller's.
+  TAboutBox(HWND mainWindow, HFONT font);
+  ~TAboutBox();
+  TAboutBox(const TAboutBox&) = delete;
+  TAboutBox& operator=(const TAboutBox&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+
+  HWND Panel1 = nullptr;
+  HWND ProgramIcon = nullptr;
+  HWND ProductName = nullptr;
+  HWND Version = nullptr;
+  HWND Comments = nullptr;
+  HWND Usage = nullptr;
+  HWND OKButton = nullptr;
+
+  void OKButtonClick();
+  void FormShow();
+
+  // Where a box of `box` outer size stands over a main window at `main`.
+  static POINT CentredOver(const RECT& main, SIZE box);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND mainWindow_;
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace kestrilo::win32

@@ -1,0 +1,153 @@
+#pragma once
+// The main window on Win32: the command bar, the result grid, the status bar,
+// the main menu and the grid's pop-up menu. Every command is a handler of this
+// class; the long jobs run through run control, which keeps the window
+// responsive while they run and disables the commands that would disturb them.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/duplicate_engine.h"
+#include "delete/deletion_commands.h"
+#include "platform/file_system.h"
+#include "run/job_bodies.h"
+#include "run/run_control.h"
+#include "store/signature_table.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/job_settings.h"
+#include "toolkit/memory_grid.h"
+#include "toolkit/stop_request.h"
+#include "toolkit/window_state.h"
+#include "win32/about_box.h"
+#include "win32/result_grid.h"
+#include "win32/win32_event_pump.h"
+#include "win32/win32_status_panels.h"
+
+namespace kestrilo::win32 {
+
+// A font and its colour, as the font dialog offers and returns them.
+struct ChosenFont {
+  LOGFONTW font{};
+  COLORREF colour = 0;
+};
+
+class TForm1 final : private WindowState {
+ public:
+  // Asks for a font, offering `current`; nothing when the user cancels.
+  using FontChooser = std::function<std::optional<ChosenFont>(const ChosenFont& current, HWND owner)>;
+
+  // Without a font chooser the font dialog (ChooseFontW) is used.
+  TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont = {});
+  ~TForm1() override;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+
+  // The command bar.
+  HWND Panel1 = nullptr;
+  HWND FileAdd = nullptr;
+  HWND FilterText = nullptr;
+  HWND CheckStart = nullptr;
+  HWND QuickCheck = nullptr;
+  HWND SortFlag = nullptr;
+  HWND InitInfo = nullptr;
+  // The result grid and the status bar.
+  HWND StringGrid1 = nullptr;
+  HWND StatusBar1 = nullptr;
+  // The main menu and its three menus; the grid's pop-up menu.
+  HMENU MainMenu1 = nullptr;
+  HMENU File1 = nullptr;
+  HMENU Show1 = nullptr;
+  HMENU Help1 = nullptr;
+  HMENU PopupMenu1 = nullptr;
+  std::unique_ptr<TAboutBox> AboutBox;
+
+  // Shows the window top-most (the program's start).
+  void Show();
+
+  void FormCreate();
+  void FormShow();
+  void CheckStartClick();
+  void FileAddClick();
+  void A1Click();
+  void F1Click();
+  // Adds the items of a drop, in the order the shell gives them.
+  void WMDropFiles(HDROP drop);
+  void Exit1Click();
+  void About1Click();
+  void InitInfoClick();
+  void Z1Click();
+  void bTopWindowClick();
+  void Font1Click();
+  void C1Click();
+  void SaveAs1Click();
+  void StringGrid1Click();
+  void Delete1Click();
+  void N4Click();
+  void A2Click();
+  void FormKeyDown(WPARAM key);
+
+  // Dispatches one message of the window thread: the Delete key is seen by
+  // FormKeyDown before the focused control gets it, and the about box and
+  // the command bar get their dialog keys (Enter, Tab).
+  void DispatchOne(MSG& message);
+  // The message loop of the program; returns the quit code.
+  int Run();
+
+  bool TopMost() const;
+  const SignatureTable& Table() const { return table_; }
+  const MemoryGrid& Cells() const { return grid_; }
+  const ResultGrid& Grid() const { return resultGrid_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int notification);
+  void Layout();
+
+  void SetControlEnabled(WindowControl control, bool enabled) override;
+  void SetCheckStartCaption(const std::string& caption) override;
+  std::string CheckStartCaption() const override;
+
+  void BuildCommandBar();
+  void BuildMenus();
+  void AddPaths(const std::vector<std::string>& paths);
+  // Shows what the running job wrote, a few dozen times a second at most.
+  void RefreshFromJob();
+  // After a command: the window shows its final texts and cells, and closes
+  // if that was asked while the command ran.
+  void FinishCommand();
+
+  Dialogs& dialogs_;
+  FileSystem& fileSystem_;
+  FontChooser chooseFont_;
+
+  SignatureTable table_;
+  MemoryGrid grid_;
+  Win32StatusPanels status_;
+  MemoryJobSettings settings_;
+  StopRequest stop_;
+  DuplicateEngine engine_;
+  EngineJobBodies jobs_;
+  Win32EventPump pump_;
+  RunControl run_;
+  DeletionCommands deletion_;
+  ResultGrid resultGrid_;
+
+  HWND hwnd_ = nullptr;
+  HFONT windowFont_ = nullptr;
+  HFONT gridFont_ = nullptr;
+  ULONGLONG lastRefresh_ = 0;
+  // What the font dialog offers next: the font last chosen in it.
+  ChosenFont fontDialogFont_;
+  // What the save dialog offers next.
+  std::string saveFileName_;
+};
+
+}  // namespace kestrilo::win32
