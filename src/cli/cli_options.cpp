@@ -101,7 +101,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
 }
 
 std::string Absolute(const std::string& path, const std::string& cwd) {
-  const std::string absolute = IsAbsolutePath(path) ? path : WithTrailingSeparator(cwd) + path;
+  std::string absolute = IsAbsolutePath(path) ? path : WithTrailingSeparator(cwd) + path;
 #ifdef _WIN32
   // "." and "..", and `/` for `\`, resolved the way Windows programs do.
   return FullPathOf(absolute);

@@ -150,7 +150,8 @@ class SignatureTable::Index {
     mask_ = 0;
   }
 
-  std::size_t Bytes() const { return slots_.capacity() * sizeof(Entry*); }
+  // The slots hold pointers; their size is what is counted.
+  std::size_t Bytes() const { return slots_.capacity() * sizeof(Entry*); }  // NOLINT(bugprone-sizeof-expression)
 
  private:
   static void Place(std::vector<Entry*>& slots, std::size_t mask, Entry* entry) {
