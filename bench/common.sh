@@ -8,6 +8,7 @@ bench_build="${KESTRILO_BENCH_BUILD:-$bench_root/build/release}"
 bench_cli="$bench_build/src/cli/kestrilo-cli"
 bench_gen="$bench_build/bench/bench_gen_tree"
 bench_floor="$bench_build/bench/bench_floor"
+bench_gen_shape="$bench_build/bench/bench_gen_shape"
 
 bench_sudo=()
 [ "$(id -u)" -ne 0 ] && bench_sudo=(sudo)
@@ -55,6 +56,20 @@ bench_tree() {
     rm -rf "$tree.partial"
     echo "Generating $tree ..." >&2
     "$bench_gen" "$tree.partial" "$count" "$seed" >&2
+    mv "$tree.partial" "$tree"
+  fi
+  echo "$tree"
+}
+
+# Prints the folder of the collection of SHAPE (samehead, identical, large) and
+# COUNT, generating it first when it is not there.
+bench_shape() {
+  local shape="$1" count="$2" tree="$bench_root/bench/data/$1-$2"
+  if [ ! -d "$tree" ]; then
+    mkdir -p "$bench_root/bench/data"
+    rm -rf "$tree.partial"
+    echo "Generating $tree ..." >&2
+    "$bench_gen_shape" "$shape" "$tree.partial" "$count" >&2
     mv "$tree.partial" "$tree"
   fi
   echo "$tree"

@@ -20,7 +20,7 @@ constexpr std::size_t kGroupBlock = 64 * 1024;
 struct OpenFile {
   std::size_t index;  // into the caller's paths
   FileHandle handle;
-  std::unique_ptr<char[]> block;
+  char* block = nullptr;
   long filled = 0;
   std::uint64_t total = 0;  // bytes read so far
 };
@@ -34,20 +34,21 @@ bool ReadWhole(const FileHandle& handle, std::uint64_t total) {
 
 // Reads the members side by side and refines them into classes of identical
 // content; each member ends up with the index of its class's first member.
-// A read error counts as the end of that file.
-bool RefineSideBySide(std::vector<OpenFile>& files, std::size_t blockSize, const StopRequest& stop,
+// A read error counts as the end of that file. `blocks` holds one block of
+// `blockSize` bytes per member.
+bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t blockSize, const StopRequest& stop,
                       std::vector<std::size_t>& representative) {
   std::vector<std::vector<OpenFile*>> cells(1);
-  for (auto& file : files) {
-    file.block = std::make_unique_for_overwrite<char[]>(blockSize);
-    cells[0].push_back(&file);
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    files[f].block = blocks + f * blockSize;
+    cells[0].push_back(&files[f]);
   }
   while (!cells.empty()) {
     if (stop.IsSet()) return false;
     std::vector<std::vector<OpenFile*>> next;
     for (auto& cell : cells) {
       for (OpenFile* file : cell) {
-        file->filled = file->handle.ReadFull(file->block.get(), blockSize);
+        file->filled = file->handle.ReadFull(file->block, blockSize);
         if (file->filled < 0) file->filled = 0;
         file->total += static_cast<std::uint64_t>(file->filled);
       }
@@ -56,7 +57,7 @@ bool RefineSideBySide(std::vector<OpenFile>& files, std::size_t blockSize, const
         auto same = std::find_if(split.begin(), split.end(), [file](const std::vector<OpenFile*>& part) {
           const OpenFile* first = part.front();
           return first->filled == file->filled &&
-                 std::memcmp(first->block.get(), file->block.get(), static_cast<std::size_t>(file->filled)) == 0;
+                 std::memcmp(first->block, file->block, static_cast<std::size_t>(file->filled)) == 0;
         });
         if (same == split.end()) {
           split.push_back({file});
@@ -88,25 +89,23 @@ bool RefineSideBySide(std::vector<OpenFile>& files, std::size_t blockSize, const
   return true;
 }
 
-std::optional<XXH128_hash_t> HashWhole(FileHandle& handle, const StopRequest& stop, char* block) {
-  XXH3_state_t* state = XXH3_createState();
-  if (state == nullptr) return std::nullopt;
-  XXH3_128bits_reset(state);
+struct FreeHashState {
+  void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
+};
+
+std::optional<XXH128_hash_t> HashWhole(const FileHandle& handle, const StopRequest& stop, XXH3_state_t& state,
+                                       char* block, std::size_t blockSize) {
+  XXH3_128bits_reset(&state);
   std::uint64_t total = 0;
   for (;;) {
-    if (stop.IsSet()) {
-      XXH3_freeState(state);
-      return std::nullopt;
-    }
-    const long got = handle.ReadFull(block, kPairBlock);
+    if (stop.IsSet()) return std::nullopt;
+    const long got = handle.ReadFull(block, blockSize);
     if (got <= 0) break;
     total += static_cast<std::uint64_t>(got);
-    XXH3_128bits_update(state, block, static_cast<std::size_t>(got));
+    XXH3_128bits_update(&state, block, static_cast<std::size_t>(got));
   }
-  const XXH128_hash_t hash = XXH3_128bits_digest(state);
-  XXH3_freeState(state);
   if (!ReadWhole(handle, total)) return std::nullopt;
-  return hash;
+  return XXH3_128bits_digest(&state);
 }
 
 class Classifier {
@@ -121,9 +120,17 @@ class Classifier {
 
   ContentClasses Run() {
     // One reader per file: further paths of an already seen file share its class.
+    // A set too large to keep open is hashed file by file as it is opened.
+    const bool sideBySide = paths_.size() <= kOpenAtOnce;
     std::vector<std::size_t> readable;
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
-    std::vector<FileHandle> handles(paths_.size());
+    std::vector<FileHandle> handles(sideBySide ? paths_.size() : 0);
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> byHash;
+    std::unique_ptr<XXH3_state_t, FreeHashState> state;
+    if (!sideBySide) {
+      state.reset(XXH3_createState());
+      if (!state) return Unreadable();
+    }
     for (std::size_t i = 0; i < paths_.size(); ++i) {
       FileHandle handle = fs_.OpenRead(paths_[i]);
       if (!handle.IsOpen()) continue;
@@ -136,16 +143,31 @@ class Classifier {
         continue;
       }
       opened_.push_back(i);
-      readable.push_back(i);
-      if (paths_.size() <= kOpenAtOnce) handles[i] = std::move(handle);
+      if (sideBySide) {
+        readable.push_back(i);
+        handles[i] = std::move(handle);
+        continue;
+      }
+      // A block no larger than the file needs: most candidates are small,
+      // and a file read in one block gains nothing from read-ahead advice.
+      const std::size_t block = BlockFor(kPairBlock, result_.facts[i]->size);
+      if (block == kPairBlock) handle.AdviseSequential();
+      const auto hash = HashWhole(handle, stop_, *state, Blocks(1, block), block);
+      if (stop_.IsSet()) return Stopped();
+      if (hash) byHash[{hash->high64, hash->low64}].push_back(i);
     }
 
     bool complete = true;
-    if (readable.size() >= 2) {
-      if (paths_.size() <= kOpenAtOnce) {
-        complete = Refine(readable, &handles);
-      } else {
-        complete = RefineByHash(readable);
+    if (sideBySide) {
+      if (readable.size() >= 2) complete = Refine(readable, &handles);
+    } else {
+      // Members that differ from their group's first after all (a hash
+      // collision) are classified again among themselves.
+      for (auto& [hash, group] : byHash) {
+        if (!ConfirmGroup(std::move(group))) {
+          complete = false;
+          break;
+        }
       }
     }
     result_.stopped = !complete;
@@ -154,6 +176,31 @@ class Classifier {
   }
 
  private:
+  ContentClasses Stopped() {
+    result_.stopped = true;
+    return Unreadable();
+  }
+
+  // Every file opened so far stays a class of its own.
+  ContentClasses Unreadable() {
+    for (std::size_t i : opened_) result_.classOf[i] = static_cast<int>(i);
+    return std::move(result_);
+  }
+
+  static std::size_t BlockFor(std::size_t most, std::uint64_t largest) {
+    return static_cast<std::size_t>(std::min<std::uint64_t>(most, largest + 1));
+  }
+
+  // `count` blocks of `size` bytes, kept for the whole classification so
+  // that reading many groups allocates (and faults in) its blocks once.
+  char* Blocks(std::size_t count, std::size_t size) {
+    if (count * size > blocksSize_) {
+      blocksSize_ = count * size;
+      blocks_ = std::make_unique_for_overwrite<char[]>(blocksSize_);
+    }
+    return blocks_.get();
+  }
+
   std::size_t Root(std::size_t i) {
     while (representative_[i] != i) i = representative_[i];
     return i;
@@ -185,38 +232,16 @@ class Classifier {
     for (const auto& file : files) {
       if (const auto& facts = result_.facts[file.index]) largest = std::max(largest, facts->size);
     }
-    const std::size_t block = files.size() == 2 ? kPairBlock : kGroupBlock;
+    const std::size_t block = BlockFor(files.size() == 2 ? kPairBlock : kGroupBlock, largest);
     std::vector<std::size_t> rep(paths_.size());
     std::iota(rep.begin(), rep.end(), std::size_t{0});
-    const bool done = RefineSideBySide(files, static_cast<std::size_t>(std::min<std::uint64_t>(block, largest + 1)), stop_, rep);
+    const bool done = RefineSideBySide(files, Blocks(files.size(), block), block, stop_, rep);
     for (const auto& file : files) representative_[file.index] = rep[file.index];
     return done;
   }
 
-  // Too many files to read side by side: group by a whole-content hash, then
-  // confirm each group side by side in slices that all include its first
-  // member. Members that differ from it after all (a hash collision) are
-  // classified again among themselves.
-  bool RefineByHash(const std::vector<std::size_t>& members) {
-    auto block = std::make_unique_for_overwrite<char[]>(kPairBlock);
-    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> byHash;
-    for (std::size_t i : members) {
-      FileHandle handle = Reopen(i);
-      if (!handle.IsOpen()) continue;
-      handle.AdviseSequential();
-      const auto hash = HashWhole(handle, stop_, block.get());
-      if (!hash) {
-        if (stop_.IsSet()) return false;
-        continue;
-      }
-      byHash[{hash->high64, hash->low64}].push_back(i);
-    }
-    for (auto& [hash, group] : byHash) {
-      if (!ConfirmGroup(group)) return false;
-    }
-    return true;
-  }
-
+  // Confirms a group of equal hashes side by side in slices that all include
+  // its first member.
   bool ConfirmGroup(std::vector<std::size_t> group) {
     while (group.size() >= 2) {
       const std::size_t first = group.front();
@@ -245,6 +270,8 @@ class Classifier {
   ContentClasses result_;
   std::vector<std::size_t> representative_;
   std::vector<std::size_t> opened_;
+  std::unique_ptr<char[]> blocks_;
+  std::size_t blocksSize_ = 0;
 };
 
 }  // namespace

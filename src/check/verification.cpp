@@ -126,6 +126,28 @@ void DuplicateEngine::CheckFiles() {
     return classes[set];
   };
 
+  // Per set, for each place the next later place of the same class (the set's
+  // size when there is none): an anchor visits only the rows that can match
+  // it, so a large set of different files costs no scan per anchor.
+  std::vector<std::vector<std::size_t>> laterOfClassOf(sets.size());
+  auto laterOfClass = [&](std::size_t set) -> const std::vector<std::size_t>& {
+    std::vector<std::size_t>& later = laterOfClassOf[set];
+    if (later.empty()) {
+      const std::vector<int>& classOf = classes[set].classOf;
+      const std::size_t size = classOf.size();
+      later.assign(size, size);
+      // Classes are places of the set; the latest place seen of each so far.
+      std::vector<std::size_t> following(size, size);
+      for (std::size_t place = size; place-- > 0;) {
+        if (classOf[place] < 0) continue;
+        const auto of = static_cast<std::size_t>(classOf[place]);
+        later[place] = following[of];
+        following[of] = place;
+      }
+    }
+    return later;
+  };
+
   auto counterText = [&](int groups) {
     return std::to_string(groups) + "/" + std::to_string(dataRows) + "/" + std::to_string(table_.GetFileCount());
   };
@@ -149,9 +171,10 @@ void DuplicateEngine::CheckFiles() {
 
     const std::string label = std::to_string(groups + 1);
     bool matched = false;
-    for (std::size_t other = place + 1; other < set.rows.size(); ++other) {
+    const std::vector<std::size_t>& nextOfClass = laterOfClass(setOf[r]);
+    for (std::size_t other = nextOfClass[place]; other < set.rows.size(); other = nextOfClass[other]) {
       const auto k = static_cast<std::size_t>(set.rows[other]);
-      if (numbered[k] || content.classOf[other] != anchorClass) continue;
+      if (numbered[k]) continue;
       if (content.facts[other]->id == content.facts[place]->id) continue;
       grid_.SetCell(0, row, label);
       grid_.SetCell(0, set.rows[other], label);
