@@ -3,7 +3,7 @@
 
 #include <QHeaderView>
 
-#include "check/report.h"
+#include "check/save_report_command.h"
 #include "platform/path_text.h"
 #include "ui/main_window.h"
 
@@ -15,11 +15,6 @@ constexpr char kChooseFolderPrompt[] = "フォルダを選択して下さい。"
 constexpr char kClearQuestion[] = "ファイル情報を初期化してもよろしいですか";
 constexpr char kClearCaption[] = "初期化確認";
 constexpr char kCleared[] = "情報を初期化しました";
-constexpr char kFirstReportName[] = "Kestrilo.txt";
-constexpr char kOverwriteQuestion[] = "上書きしてもよろしいですか";
-constexpr char kOverwriteCaption[] = "上書き確認";
-constexpr char kCannotOpen[] = "ファイルがオープンできませんでした";
-constexpr char kCannotWrite[] = "ファイルが書き込めませんでした";
 
 }  // namespace
 
@@ -87,24 +82,6 @@ void TForm1::C1Click() {
   dialogs_.SetClipboardText(JoinFolderAndName(grid_.Cell(3, row), name));
 }
 
-void TForm1::SaveAs1Click() {
-  status_.SetPanelText(1, "");
-  if (grid_.RowCount() <= 2) return;
-  if (saveFileName_.empty()) saveFileName_ = kFirstReportName;
-  const auto chosen = dialogs_.ChooseSaveFile(saveFileName_);
-  if (!chosen) return;
-  saveFileName_ = *chosen;
-  if (fileSystem_.Exists(*chosen) && !dialogs_.AskOkCancel(kOverwriteQuestion, kOverwriteCaption)) return;
-  switch (SaveReport(grid_, *chosen)) {
-    case ReportResult::Saved:
-      break;
-    case ReportResult::CannotOpen:
-      status_.SetPanelText(1, kCannotOpen);
-      break;
-    case ReportResult::CannotWrite:
-      status_.SetPanelText(1, kCannotWrite);
-      break;
-  }
-}
+void TForm1::SaveAs1Click() { SaveReportAs(grid_, status_, dialogs_, fileSystem_, saveFileName_); }
 
 }  // namespace kestrilo
