@@ -14,13 +14,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
 #include "platform/file_system.h"
-#include "store/signature_table.h"
 #include "toolkit/job_settings.h"
-#include "toolkit/memory_grid.h"
 #include "toolkit/memory_status_panels.h"
-#include "toolkit/stop_request.h"
 
 namespace {
 
@@ -55,13 +52,13 @@ int main(int argc, char** argv) {
     readers = static_cast<unsigned>(n);
   }
 
-  kestrilo::SignatureTable table;
-  kestrilo::MemoryGrid grid;
   kestrilo::MemoryStatusPanels status(false);
   kestrilo::MemoryJobSettings settings;
-  kestrilo::StopRequest stop;
-  kestrilo::DuplicateEngine engine(table, grid, status, settings, stop, kestrilo::SystemFileSystem());
-  engine.SetReaderThreads(readers);
+  kestrilo::CheckSession session(status, settings, kestrilo::SystemFileSystem());
+  session.SetReaderThreads(readers);
+  // The passes one at a time, to time each.
+  kestrilo::DuplicateEngine& engine = session.Engine();
+  const kestrilo::SignatureTable& table = session.Table();
 
   const auto start = Clock::now();
   engine.GetFiles(tree);

@@ -1,5 +1,5 @@
 // Group extraction: hides registered files that no longer exist, lays out
-// every signature with two or more live paths as grid rows (in the table's
+// every signature with two or more live paths as result rows (in the table's
 // iteration order), and sorts them by size descending, then folder ascending,
 // keeping extraction order among equals.
 
@@ -21,41 +21,33 @@ namespace {
 
 constexpr std::size_t kSignatureDigits = 32;
 
-std::uint32_t SizeOf(const std::string& sizeText) {
-  std::uint32_t value = 0;
-  std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), value);
+// The size that follows the digest in a signature.
+std::uint64_t SizeOf(const std::string& signature) {
+  std::uint64_t value = 0;
+  if (signature.size() > kSignatureDigits) {
+    std::from_chars(signature.data() + kSignatureDigits, signature.data() + signature.size(), value);
+  }
   return value;
 }
-
-struct Candidate {
-  GridRow cells;
-  std::uint32_t signatureIndex = 0;
-  std::uint32_t size = 0;
-};
 
 }  // namespace
 
 int DuplicateEngine::TakeOutCheckFiles() {
-  grid_.SetRow(1);
-  grid_.SetRowCount(2);
-  grid_.SetRows(1, GridRow{});
-  rowSignature_.clear();
-  verified_.clear();
+  results_.Clear();
 
   // Extraction: a signature with a single live path yields no row.
-  std::vector<Candidate> rows;
+  std::vector<ResultRow> rows;
   std::string heldSignature;
   std::string heldPath;
   bool pending = false;
   std::uint32_t signatureIndex = 0;
   auto layOut = [&](const std::string& filePath, const std::string& fileSignature) {
     const SplitPath split = SplitAtLastSeparator(filePath);
-    Candidate row;
-    row.cells[1] = std::string(split.name);
-    row.cells[2] = fileSignature.size() > kSignatureDigits ? fileSignature.substr(kSignatureDigits) : std::string();
-    row.cells[3] = std::string(split.folder);
-    row.signatureIndex = signatureIndex;
-    row.size = SizeOf(row.cells[2]);
+    ResultRow row;
+    row.folder = std::string(split.folder);
+    row.name = std::string(split.name);
+    row.size = SizeOf(fileSignature);
+    row.signature = signatureIndex;
     rows.push_back(std::move(row));
   };
   {
@@ -92,20 +84,14 @@ int DuplicateEngine::TakeOutCheckFiles() {
   }
 
   if (settings_.SortFlag() && rows.size() >= 2 && !stop_.IsSet()) {
-    std::stable_sort(rows.begin(), rows.end(), [](const Candidate& a, const Candidate& b) {
+    std::stable_sort(rows.begin(), rows.end(), [](const ResultRow& a, const ResultRow& b) {
       if (a.size != b.size) return a.size > b.size;
-      return a.cells[3] < b.cells[3];
+      return a.folder < b.folder;
     });
   }
 
   const int count = static_cast<int>(rows.size());
-  grid_.SetRowCount(count + 2);
-  rowSignature_.reserve(rows.size());
-  for (int i = 0; i < count; ++i) {
-    rowSignature_.push_back(rows[static_cast<std::size_t>(i)].signatureIndex);
-    grid_.SetRows(i + 1, std::move(rows[static_cast<std::size_t>(i)].cells));
-  }
-  grid_.SetRows(count + 1, GridRow{});
+  results_.Replace(std::move(rows));
   return count;
 }
 

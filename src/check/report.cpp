@@ -2,15 +2,16 @@
 
 namespace kestrilo {
 
-bool ForEachReportPiece(const Grid& grid, const std::function<bool(const std::string&)>& sink) {
+bool ForEachReportPiece(const ResultSet& results, const std::function<bool(const std::string&)>& sink) {
   constexpr std::size_t kPiece = 64 * 1024;
   std::string text;
-  const int last = grid.RowCount() - 2;
+  const int last = results.Count();
   for (int row = 1; row <= last; ++row) {
-    const GridRow cells = grid.Rows(row);
-    if (cells[0].empty()) continue;
-    text.append(cells[0]).append(", ").append(cells[1]).append(", ").append(cells[2]).append(", ");
-    text.append(cells[3]).push_back('\n');
+    const ResultRow fields = results.At(row);
+    const int group = fields.ShownGroup();
+    if (group == 0) continue;
+    text.append(std::to_string(group)).append(", ").append(fields.name).append(", ");
+    text.append(std::to_string(fields.size)).append(", ").append(fields.folder).push_back('\n');
     if (text.size() >= kPiece) {
       if (!sink(text)) return false;
       text.clear();
@@ -19,9 +20,9 @@ bool ForEachReportPiece(const Grid& grid, const std::function<bool(const std::st
   return text.empty() || sink(text);
 }
 
-std::string ReportText(const Grid& grid) {
+std::string ReportText(const ResultSet& results) {
   std::string whole;
-  ForEachReportPiece(grid, [&whole](const std::string& piece) {
+  ForEachReportPiece(results, [&whole](const std::string& piece) {
     whole += piece;
     return true;
   });

@@ -32,8 +32,8 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-bool WriteReport(const Grid& grid, int fd) {
-  return ForEachReportPiece(grid, [fd](const std::string& piece) { return WriteAll(fd, piece); });
+bool WriteReport(const ResultSet& results, int fd) {
+  return ForEachReportPiece(results, [fd](const std::string& piece) { return WriteAll(fd, piece); });
 }
 
 namespace {
@@ -85,8 +85,8 @@ ReportResult CreateFile(const std::string& path, const std::function<bool(int fd
 
 }  // namespace
 
-ReportResult SaveReport(const Grid& grid, const std::string& path) {
-  return SaveFile(path, [&grid](int fd) { return WriteReport(grid, fd); });
+ReportResult SaveReport(const ResultSet& results, const std::string& path) {
+  return SaveFile(path, [&results](int fd) { return WriteReport(results, fd); });
 }
 
 ReportResult SaveFile(const std::string& chosen, const std::function<bool(int fd)>& write) {

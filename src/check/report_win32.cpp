@@ -31,11 +31,11 @@ std::string WithCrLf(const std::string& piece) {
 
 // Code page 932 when every name can be written in it; otherwise the whole
 // report is UTF-8 after a byte-order mark, so that no name is lost or garbled.
-bool EncodeReport(const Grid& grid, const Sink& sink) {
+bool EncodeReport(const ResultSet& results, const Sink& sink) {
   const bool inCodePage932 =
-      ForEachReportPiece(grid, [](const std::string& piece) { return ToCodePage932(piece).has_value(); });
+      ForEachReportPiece(results, [](const std::string& piece) { return ToCodePage932(piece).has_value(); });
   if (!inCodePage932 && !sink("\xEF\xBB\xBF")) return false;
-  return ForEachReportPiece(grid, [&](const std::string& piece) {
+  return ForEachReportPiece(results, [&](const std::string& piece) {
     const std::string lines = WithCrLf(piece);
     if (!inCodePage932) return sink(lines);
     const auto bytes = ToCodePage932(lines);
@@ -58,8 +58,8 @@ bool WriteAllToHandle(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-bool WriteReport(const Grid& grid, int fd) {
-  return EncodeReport(grid, [fd](const std::string& bytes) {
+bool WriteReport(const ResultSet& results, int fd) {
+  return EncodeReport(results, [fd](const std::string& bytes) {
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -118,9 +118,9 @@ ReportResult SaveThrough(const std::string& chosen, const HandleWriter& write) {
 
 }  // namespace
 
-ReportResult SaveReport(const Grid& grid, const std::string& chosen) {
-  return SaveThrough(chosen, [&grid](HANDLE file) {
-    return EncodeReport(grid, [file](const std::string& bytes) { return WriteAllToHandle(file, bytes); });
+ReportResult SaveReport(const ResultSet& results, const std::string& chosen) {
+  return SaveThrough(chosen, [&results](HANDLE file) {
+    return EncodeReport(results, [file](const std::string& bytes) { return WriteAllToHandle(file, bytes); });
   });
 }
 

@@ -14,16 +14,16 @@ constexpr char kCannotWrite[] = "ファイルが書き込めませんでした";
 
 }  // namespace
 
-void SaveReportAs(const Grid& grid, StatusPanels& status, Dialogs& dialogs, FileSystem& fs,
+void SaveReportAs(const ResultSet& results, StatusPanels& status, Dialogs& dialogs, FileSystem& fs,
                   std::string& saveFileName) {
   status.SetPanelText(1, "");
-  if (grid.RowCount() <= 2) return;
+  if (results.Count() == 0) return;
   if (saveFileName.empty()) saveFileName = kFirstReportName;
   const auto chosen = dialogs.ChooseSaveFile(saveFileName);
   if (!chosen) return;
   saveFileName = *chosen;
   if (fs.Exists(*chosen) && !dialogs.AskOkCancel(kOverwriteQuestion, kOverwriteCaption)) return;
-  switch (SaveReport(grid, *chosen)) {
+  switch (SaveReport(results, *chosen)) {
     case ReportResult::Saved:
       break;
     case ReportResult::CannotOpen:

@@ -7,14 +7,14 @@
 
 #include "platform/file_system.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/grid.h"
+#include "check/result_set.h"
 #include "toolkit/status_panels.h"
 
 namespace kestrilo {
 
-// Does nothing on a grid without rows. `saveFileName` is the name the dialog
+// Does nothing when there are no result rows. `saveFileName` is the name the dialog
 // proposes; it becomes the name chosen.
-void SaveReportAs(const Grid& grid, StatusPanels& status, Dialogs& dialogs, FileSystem& fs,
+void SaveReportAs(const ResultSet& results, StatusPanels& status, Dialogs& dialogs, FileSystem& fs,
                   std::string& saveFileName);
 
 }  // namespace kestrilo

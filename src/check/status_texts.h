@@ -11,5 +11,6 @@ inline constexpr char kListError[] = " フォルダ一覧取得エラー";
 inline constexpr char kGroupsFound[] = " 種類の同一ファイルが見つかりました";
 inline constexpr char kNoDuplicatesFound[] = "重複ファイルは見つかりませんでした";
 inline constexpr char kStopped[] = "中止しました ";
+inline constexpr char kNoCandidates[] = "重複ファイルは有りません";
 
 }  // namespace kestrilo::texts

@@ -1,4 +1,4 @@
-// The verification pass: numbers each set of identical files in column 0.
+// The verification pass: numbers each set of identical files.
 // Anchors are taken top to bottom; an anchor's group is every later unnumbered
 // row of its size run that is identical to it. Rows of different signatures
 // differ in their first bytes or size, so only rows of one signature are ever
@@ -8,7 +8,6 @@
 // the numbering needs them, so the numbers come out as if each pair had been
 // compared in turn.
 
-#include <charconv>
 #include <chrono>
 #include <deque>
 #include <future>
@@ -45,51 +44,38 @@ std::optional<FileFacts> Trustworthy(const std::optional<FileFacts>& facts, std:
 }
 
 struct Candidates {
-  std::vector<int> rows;  // grid rows, top to bottom
+  std::vector<int> rows;  // result rows, top to bottom
   std::vector<std::string> paths;
   std::uint64_t bytes = 0;  // sizes of the files together
 };
 
-std::uint64_t SizeOf(const std::string& sizeCell) {
-  std::uint64_t size = 0;
-  std::from_chars(sizeCell.data(), sizeCell.data() + sizeCell.size(), size);
-  return size;
-}
-
 }  // namespace
 
-void DuplicateEngine::CheckFiles() {
-  const int rowCount = grid_.RowCount();
-  const int dataRows = rowCount - 2;
-  verified_.assign(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0), std::nullopt);
+int DuplicateEngine::CheckFiles() {
+  const int dataRows = results_.Count();
   const std::int64_t readStartNs = NowNs();
 
-  // Candidate sets in the order of their first row, and each row's place in
-  // its set. A set is a signature; a grid that this engine did not extract is
-  // grouped by size alone.
-  const bool knownSignatures = rowSignature_.size() == static_cast<std::size_t>(dataRows > 0 ? dataRows : 0);
-  std::map<std::string, std::uint32_t> sizeKeys;
+  // Candidate sets (signatures) in the order of their first row, and each
+  // row's place in its set.
   std::vector<Candidates> sets;
-  std::map<std::uint32_t, std::size_t> setOfKey;
-  const auto rowSlots = static_cast<std::size_t>(rowCount > 0 ? rowCount : 0);
+  std::map<std::uint32_t, std::size_t> setOfSignature;
+  const auto rowSlots = static_cast<std::size_t>(dataRows) + 1;
   std::vector<std::size_t> setOf(rowSlots, 0);
   std::vector<std::size_t> placeOf(rowSlots, 0);
   std::uint64_t bytesToCompare = 0;
+  results_.ForgetVerifiedFacts();
   for (int row = 1; row <= dataRows; ++row) {
     const auto r = static_cast<std::size_t>(row);
-    const GridRow cells = grid_.Rows(row);
-    const std::uint32_t key =
-        knownSignatures ? rowSignature_[r - 1]
-                        : sizeKeys.emplace(cells[2], static_cast<std::uint32_t>(sizeKeys.size())).first->second;
-    const auto [it, fresh] = setOfKey.emplace(key, sets.size());
+    const ResultRow candidate = results_.At(row);
+    const auto [it, fresh] = setOfSignature.emplace(candidate.signature, sets.size());
     if (fresh) sets.emplace_back();
     Candidates& set = sets[it->second];
     setOf[r] = it->second;
     placeOf[r] = set.rows.size();
     set.rows.push_back(row);
-    set.paths.push_back(JoinFolderAndName(cells[3], cells[1]));
-    set.bytes += SizeOf(cells[2]);
-    bytesToCompare += SizeOf(cells[2]);
+    set.paths.push_back(candidate.Path());
+    set.bytes += candidate.size;
+    bytesToCompare += candidate.size;
   }
 
   const unsigned threads = EffectiveThreads(readerThreads_);
@@ -158,28 +144,27 @@ void DuplicateEngine::CheckFiles() {
     if (stop_.IsSet()) {
       status_.SetPanelText(1, texts::kStopped);
       if (pool) pool->DropPending();
-      return;
+      return groups;
     }
     const auto r = static_cast<std::size_t>(row);
     if (numbered[r]) continue;
     const Candidates& set = sets[setOf[r]];
     const ContentClasses& content = classesOf(setOf[r]);
     const std::size_t place = placeOf[r];
-    verified_[r] = Trustworthy(content.facts[place], readStartNs);
+    results_.SetVerified(row, Trustworthy(content.facts[place], readStartNs));
     const int anchorClass = content.classOf[place];
     if (anchorClass < 0) continue;
 
-    const std::string label = std::to_string(groups + 1);
     bool matched = false;
     const std::vector<std::size_t>& nextOfClass = laterOfClass(setOf[r]);
     for (std::size_t other = nextOfClass[place]; other < set.rows.size(); other = nextOfClass[other]) {
       const auto k = static_cast<std::size_t>(set.rows[other]);
       if (numbered[k]) continue;
       if (content.facts[other]->id == content.facts[place]->id) continue;
-      grid_.SetCell(0, row, label);
-      grid_.SetCell(0, set.rows[other], label);
+      results_.SetGroup(row, groups + 1);
+      results_.SetGroup(set.rows[other], groups + 1);
       numbered[r] = numbered[k] = 1;
-      verified_[k] = Trustworthy(content.facts[other], readStartNs);
+      results_.SetVerified(set.rows[other], Trustworthy(content.facts[other], readStartNs));
       matched = true;
     }
     if (matched) {
@@ -189,6 +174,7 @@ void DuplicateEngine::CheckFiles() {
   }
   status_.SetPanelText(0, counterText(groups));
   status_.SetPanelText(1, groups > 0 ? std::to_string(groups) + texts::kGroupsFound : std::string(texts::kNoDuplicatesFound));
+  return groups;
 }
 
 }  // namespace kestrilo

@@ -5,10 +5,7 @@
 #include <vector>
 
 #include "cli/output_format.h"
-#include "delete/deletion_commands.h"
-#include "platform/path_text.h"
-#include "toolkit/memory_status_panels.h"
-#include "toolkit/scripted_dialogs.h"
+#include "delete/duplicate_deletion.h"
 
 namespace kestrilo::cli {
 
@@ -52,23 +49,36 @@ bool DryRunFileSystem::Unlink(const std::string& path) {
 
 std::optional<FileSystem::MountInfo> DryRunFileSystem::MountOf(const std::string& path) { return real_.MountOf(path); }
 
-std::optional<int> DryRunDeletion(Grid& grid, FileSystem& fs, const DuplicateEngine& engine, StatusPanels& status,
-                                  const std::string& folder, bool onDrive, const StopRequest& stop,
-                                  std::FILE* out) {
+namespace {
+
+// Keeps panel 1's last text: the pass's count is not news, its refusal is.
+class LastMessage final : public StatusPanels {
+ public:
+  void SetPanelText(int panel, std::string text) override {
+    if (panel == 1) text_ = std::move(text);
+  }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace
+
+std::optional<int> DryRunDeletion(ResultSet& results, FileSystem& fs, StatusPanels& status, const std::string& folder,
+                                  bool onDrive, const StopRequest& stop, std::FILE* out) {
   DryRunFileSystem pretend(fs);
-  MemoryStatusPanels passStatus(false);
-  ScriptedDialogs noQuestions;
-  DeletionCommands deletion(grid, passStatus, noQuestions, pretend, engine);
-  // Paths are taken at the removal, before the row's name cell is emptied.
+  LastMessage passStatus;
+  DuplicateDeletion deletion(results, passStatus, pretend);
   std::vector<std::pair<int, std::string>> removed;
   std::map<int, int> vouchedBy;
   deletion.SetRemovalObserver([&](int row, int partner) {
-    removed.emplace_back(row, JoinFolderAndName(grid.Cell(3, row), grid.Cell(1, row)));
+    removed.emplace_back(row, results.PathOf(row));
     vouchedBy[row] = partner;
   });
   const auto count = onDrive ? deletion.DeleteOnDrive(folder, stop) : deletion.DeleteBelow(folder, stop);
   if (!count) {
-    status.SetPanelText(1, passStatus.Text(1));
+    status.SetPanelText(1, passStatus.Text());
     return std::nullopt;
   }
   for (const auto& [row, path] : removed) {
@@ -76,7 +86,7 @@ std::optional<int> DryRunDeletion(Grid& grid, FileSystem& fs, const DuplicateEng
     // chain ends at a file that stays, with the same bytes all along.
     int kept = vouchedBy[row];
     for (auto next = vouchedBy.find(kept); next != vouchedBy.end(); next = vouchedBy.find(kept)) kept = next->second;
-    const std::string keptPath = JoinFolderAndName(grid.Cell(3, kept), grid.Cell(1, kept));
+    const std::string keptPath = results.PathOf(kept);
     std::fprintf(out, "delete %s\nkeep %s\n", EscapedLine(path).c_str(), EscapedLine(keptPath).c_str());
   }
   return count;

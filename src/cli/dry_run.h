@@ -7,9 +7,8 @@
 #include <set>
 #include <string>
 
-#include "check/duplicate_engine.h"
+#include "check/result_set.h"
 #include "platform/file_system.h"
-#include "toolkit/grid.h"
 #include "toolkit/status_panels.h"
 #include "toolkit/stop_request.h"
 
@@ -38,15 +37,15 @@ class DryRunFileSystem final : public FileSystem {
 };
 
 // Runs the deletion below `folder` (or, with `onDrive`, on its file system)
-// on `grid` without removing anything, and writes to `out`, for every file
+// on `results` without removing anything, and writes to `out`, for every file
 // that would go, "delete PATH" and then "keep PATH" with the copy of its group
 // that would stay and that was found to hold the same bytes; paths in the
-// escaped line form of the fdupes listing. The grid is left as the deletion
-// would leave it. A refusal goes to `status`; the result is the number of
+// escaped line form of the fdupes listing. The results are left as the
+// deletion would leave them. A refusal goes to `status`; the result is the number of
 // files that would go, or nothing when refused. A stop ends it before the next
 // file.
-std::optional<int> DryRunDeletion(Grid& grid, FileSystem& fs, const DuplicateEngine& engine, StatusPanels& status,
-                                  const std::string& folder, bool onDrive, const StopRequest& stop,
+std::optional<int> DryRunDeletion(ResultSet& results, FileSystem& fs, StatusPanels& status, const std::string& folder,
+                                  bool onDrive, const StopRequest& stop,
                                   std::FILE* out);
 
 }  // namespace kestrilo::cli

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
 #include "check/report.h"
 #include "cli/cli_options.h"
 #include "cli/console_platform.h"
@@ -19,14 +19,11 @@
 #include "cli/help_text.h"
 #include "cli/output_format.h"
 #include "cli/stop_signals.h"
-#include "delete/deletion_commands.h"
+#include "delete/duplicate_deletion.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "run/job_failure.h"
 #include "run/run_texts.h"
-#include "store/signature_table.h"
-#include "toolkit/memory_grid.h"
-#include "toolkit/scripted_dialogs.h"
 #include "version/version.h"
 
 namespace {
@@ -34,8 +31,6 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-kestrilo::StopRequest stopRequest;
 
 // The exit status of a run that a signal stopped.
 int Interrupted() { return 128 + kestrilo::cli::StopSignal(); }
@@ -49,7 +44,8 @@ bool ConfirmOnTerminal(const std::string& question) {
 }
 
 // Everything but the signal handlers and the last resort for exceptions.
-int Run(int argc, char** argv) {
+int Run(int argc, char** argv, kestrilo::CheckSession& session, kestrilo::MemoryJobSettings& settings,
+        kestrilo::cli::ConsoleStatus& status) {
   using namespace kestrilo;
   std::string error;
   const auto options = cli::ParseOptions(cli::CommandLineArguments(argc, argv), error);
@@ -62,16 +58,13 @@ int Run(int argc, char** argv) {
     return kExitDone;
   }
 
-  SignatureTable table;
-  MemoryGrid grid;
-  cli::ConsoleStatus status(stderr);
-  MemoryJobSettings settings;
   settings.filterText = options->filter;
   settings.sortFlag = options->sort;
   FileSystem& fs = SystemFileSystem();
-  DuplicateEngine engine(table, grid, status, settings, stopRequest, fs);
-  engine.SetReaderThreads(options->threads);
-  engine.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
+  const StopRequest& stopRequest = session.Stop();
+  const SignatureTable& table = session.Table();
+  session.SetReaderThreads(options->threads);
+  session.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
 
   const std::string cwd = cli::CurrentFolder();
   if (cwd.empty()) {
@@ -88,7 +81,7 @@ int Run(int argc, char** argv) {
   }
   status.SetPanelText(1, texts::kSearching);
   status.SetWalking(true);
-  for (const auto& path : options->paths) engine.GetFiles(cli::Absolute(path, cwd));
+  for (const auto& path : options->paths) session.GetFiles(cli::Absolute(path, cwd));
   status.SetWalking(false);
   if (stopRequest.IsSet()) {
     status.SetPanelText(1, texts::kStoppedBefore + std::to_string(table.GetFileCount()) + texts::kStoppedAfter);
@@ -97,14 +90,10 @@ int Run(int argc, char** argv) {
   status.SetPanelText(0, std::to_string(table.GetFileCount()));
 
   status.SetPanelText(1, texts::kChecking);
-  if (engine.TakeOutCheckFiles() == 0) {
-    status.SetPanelText(1, texts::kNoCandidates);
-  } else {
-    status.SetComparing(true);
-    engine.CheckFiles();
-    status.SetComparing(false);
-  }
-  if (stopRequest.IsSet()) return Interrupted();
+  status.SetComparing(true);
+  const CheckOutcome outcome = session.RunDuplicateCheck();
+  status.SetComparing(false);
+  if (outcome.stopped) return Interrupted();
 
   if (options->deleteBelow || options->deleteOnDrive) {
     const bool below = options->deleteBelow.has_value();
@@ -112,7 +101,7 @@ int Run(int argc, char** argv) {
     const std::string question = below ? "Delete every duplicate below " + folder + "?"
                                        : "Delete every duplicate on the file system of " + folder + "?";
     if (options->dryRun) {
-      const auto wouldGo = cli::DryRunDeletion(grid, fs, engine, status, folder, !below, stopRequest, stdout);
+      const auto wouldGo = cli::DryRunDeletion(session.Results(), fs, status, folder, !below, stopRequest, stdout);
       if (stopRequest.IsSet()) return Interrupted();
       if (!wouldGo || std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailure;
       std::cerr << "dry run: " << *wouldGo << " files would be deleted, none was\n";
@@ -120,8 +109,7 @@ int Run(int argc, char** argv) {
       const bool agreed = options->yes || ConfirmOnTerminal(question);
       if (stopRequest.IsSet()) return Interrupted();
       if (agreed) {
-        ScriptedDialogs noQuestions;
-        DeletionCommands deletion(grid, status, noQuestions, fs, engine);
+        DuplicateDeletion deletion(session.Results(), status, fs);
         const auto removed =
             below ? deletion.DeleteBelow(folder, stopRequest) : deletion.DeleteOnDrive(folder, stopRequest);
         // A stopped pass has said how many files it removed; the report would
@@ -133,7 +121,7 @@ int Run(int argc, char** argv) {
   }
 
   const auto filesRegistered = static_cast<std::uint64_t>(table.GetFileCount());
-  const auto listing = [&](int fd) { return cli::WriteListing(grid, options->format, filesRegistered, fd); };
+  const auto listing = [&](int fd) { return cli::WriteListing(session.Results(), options->format, filesRegistered, fd); };
   if (options->reportFile) {
     if (SaveFile(cli::Absolute(*options->reportFile, cwd), listing) != ReportResult::Saved) {
       std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";
@@ -148,11 +136,15 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Before anything is walked, so that no stop signal can end the program
-  // halfway through a deletion.
-  kestrilo::cli::StopOnSignals(stopRequest);
   try {
-    return Run(argc, argv);
+    // Static: a stop signal may still come while the program exits.
+    static kestrilo::cli::ConsoleStatus status(stderr);
+    static kestrilo::MemoryJobSettings settings;
+    static kestrilo::CheckSession session(status, settings, kestrilo::SystemFileSystem());
+    // Before anything is walked, so that no stop signal can end the program
+    // halfway through a deletion.
+    kestrilo::cli::StopOnSignals(session.Stop());
+    return Run(argc, argv, session, settings, status);
   } catch (...) {
     // Low memory: the system's allocations or threads failed.
     std::cerr << "kestrilo-cli: " << kestrilo::CurrentJobFailureText() << "\n";

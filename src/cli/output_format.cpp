@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -51,14 +50,13 @@ void AppendHex4(std::string& out, unsigned value) {
 }
 
 // Rows of each group, in grid order; index 0 stays empty.
-std::vector<std::vector<int>> RowsByGroup(const Grid& grid) {
+std::vector<std::vector<int>> RowsByGroup(const ResultSet& results) {
   std::vector<std::vector<int>> groups;
-  const int last = grid.RowCount() - 2;
+  const int last = results.Count();
   for (int row = 1; row <= last; ++row) {
-    const std::string number = grid.Cell(0, row);
-    std::size_t group = 0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), group);
-    if (ec != std::errc() || end != number.data() + number.size() || group == 0) continue;
+    const int shown = results.GroupOf(row);
+    if (shown <= 0) continue;
+    const auto group = static_cast<std::size_t>(shown);
     if (groups.size() <= group) groups.resize(group + 1);
     groups[group].push_back(row);
   }
@@ -67,8 +65,8 @@ std::vector<std::vector<int>> RowsByGroup(const Grid& grid) {
 
 // Hands the listing to `sink` a piece at a time; stops when the sink refuses.
 template <typename Sink>
-bool ProduceListing(const Grid& grid, OutputFormat format, std::uint64_t filesRegistered, Sink sink) {
-  const auto groups = RowsByGroup(grid);
+bool ProduceListing(const ResultSet& results, OutputFormat format, std::uint64_t filesRegistered, Sink sink) {
+  const auto groups = RowsByGroup(results);
   std::string text;
   auto flush = [&](bool always) {
     if (!always && text.size() < kPiece) return true;
@@ -84,12 +82,11 @@ bool ProduceListing(const Grid& grid, OutputFormat format, std::uint64_t filesRe
     const auto& rows = groups[group];
     if (format == OutputFormat::Json) {
       text += groupCount == 0 ? "\n" : ",\n";
-      text += "    {\"group\": " + std::to_string(group) + ", \"size\": " + grid.Cell(2, rows.front()) +
+      text += "    {\"group\": " + std::to_string(group) + ", \"size\": " + std::to_string(results.At(rows.front()).size) +
               ", \"paths\": [";
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      const GridRow cells = grid.Rows(rows[i]);
-      const std::string path = JoinFolderAndName(cells[3], cells[1]);
+      const std::string path = results.PathOf(rows[i]);
       if (format == OutputFormat::Json) {
         if (i > 0) text += ", ";
         text += JsonString(path);
@@ -178,19 +175,19 @@ std::string JsonString(std::string_view bytes) {
   return out;
 }
 
-std::string ListingText(const Grid& grid, OutputFormat format, std::uint64_t filesRegistered) {
-  if (format == OutputFormat::Report) return ReportText(grid);
+std::string ListingText(const ResultSet& results, OutputFormat format, std::uint64_t filesRegistered) {
+  if (format == OutputFormat::Report) return ReportText(results);
   std::string whole;
-  ProduceListing(grid, format, filesRegistered, [&whole](const std::string& piece) {
+  ProduceListing(results, format, filesRegistered, [&whole](const std::string& piece) {
     whole += piece;
     return true;
   });
   return whole;
 }
 
-bool WriteListing(const Grid& grid, OutputFormat format, std::uint64_t filesRegistered, int fd) {
-  if (format == OutputFormat::Report) return WriteReport(grid, fd);
-  return ProduceListing(grid, format, filesRegistered, [fd](const std::string& piece) { return WriteAll(fd, piece); });
+bool WriteListing(const ResultSet& results, OutputFormat format, std::uint64_t filesRegistered, int fd) {
+  if (format == OutputFormat::Report) return WriteReport(results, fd);
+  return ProduceListing(results, format, filesRegistered, [fd](const std::string& piece) { return WriteAll(fd, piece); });
 }
 
 }  // namespace kestrilo::cli

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/grid.h"
+#include "check/result_set.h"
 
 namespace kestrilo::cli {
 
@@ -28,11 +28,11 @@ std::string EscapedLine(std::string_view path);
 // them, so the bytes can always be recovered.
 std::string JsonString(std::string_view bytes);
 
-// The numbered rows of `grid` in `format`; `filesRegistered` is the walk's
+// The numbered rows of `results` in `format`; `filesRegistered` is the walk's
 // file count, which the JSON document carries.
-std::string ListingText(const Grid& grid, OutputFormat format, std::uint64_t filesRegistered);
+std::string ListingText(const ResultSet& results, OutputFormat format, std::uint64_t filesRegistered);
 
 // The same, written to an open descriptor; false when a write fails.
-bool WriteListing(const Grid& grid, OutputFormat format, std::uint64_t filesRegistered, int fd);
+bool WriteListing(const ResultSet& results, OutputFormat format, std::uint64_t filesRegistered, int fd);
 
 }  // namespace kestrilo::cli

@@ -1,25 +1,24 @@
 #include "delete/bulk_pass.h"
 
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "delete/grid_row.h"
 #include "delete/partner_scan.h"
 
 namespace kestrilo {
 
-int DelFiles(Grid& grid, VerifiedRemoval& removal, const FolderScope& inScope, const StopRequest& stop) {
+int DelFiles(const ResultSet& results, VerifiedRemoval& removal, const FolderScope& inScope, const StopRequest& stop) {
   int count = 0;
-  // The nearest row above that still carries a group number.
+  // The nearest row above that still shows a group number.
   std::optional<int> kept;
-  for (int row = 1; row < grid.RowCount() - 1 && !stop.IsSet(); ++row) {
-    const std::string group = GroupOf(grid, row);
-    if (group.empty()) continue;
-    if (inScope(grid.Cell(kFolderColumn, row))) {
+  const int rows = results.Count();
+  for (int row = 1; row <= rows && !stop.IsSet(); ++row) {
+    const int group = results.GroupOf(row);
+    if (group == 0) continue;
+    if (inScope(results.FolderOf(row))) {
       std::vector<int> partners;
-      if (kept && GroupOf(grid, *kept) == group) partners.push_back(*kept);
-      if (const auto below = NumberedRowBelow(grid, row); below && GroupOf(grid, *below) == group) {
+      if (kept && results.GroupOf(*kept) == group) partners.push_back(*kept);
+      if (const auto below = NumberedRowBelow(results, row); below && results.GroupOf(*below) == group) {
         partners.push_back(*below);
       }
       if (!partners.empty() && removal.Remove(row, partners)) {

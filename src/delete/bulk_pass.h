@@ -1,5 +1,5 @@
 #pragma once
-// One pass over the result grid, top to bottom, that removes the duplicates
+// One pass over the result set, top to bottom, that removes the duplicates
 // among the rows in scope while every group keeps a file with its content.
 //
 // A numbered row in scope is removed when its nearest numbered row above (a
@@ -12,13 +12,13 @@
 
 #include "delete/deletion_scope.h"
 #include "delete/verified_removal.h"
-#include "toolkit/grid.h"
+#include "check/result_set.h"
 #include "toolkit/stop_request.h"
 
 namespace kestrilo {
 
 // Returns the number of files removed. `stop` is looked at before each row;
 // once it is set, nothing more is removed.
-int DelFiles(Grid& grid, VerifiedRemoval& removal, const FolderScope& inScope, const StopRequest& stop);
+int DelFiles(const ResultSet& results, VerifiedRemoval& removal, const FolderScope& inScope, const StopRequest& stop);
 
 }  // namespace kestrilo

@@ -3,94 +3,66 @@
 #include <string>
 #include <vector>
 
-#include "delete/bulk_pass.h"
-#include "delete/deletion_scope.h"
 #include "delete/deletion_texts.h"
-#include "delete/grid_row.h"
 #include "delete/partner_scan.h"
-#include "delete/verified_removal.h"
+#include "platform/path_text.h"
 
 namespace kestrilo {
 
-DeletionCommands::DeletionCommands(Grid& grid, StatusPanels& status, Dialogs& dialogs, FileSystem& fs,
-                                   const DuplicateEngine& engine)
-    : grid_(grid), status_(status), dialogs_(dialogs), fs_(fs), engine_(engine) {}
-
 namespace {
-
-// The group number of the current row; "" also when the current row is not a
-// data row.
-std::string CurrentGroup(const Grid& grid) {
-  const int row = grid.Row();
-  return IsDataRow(grid, row) ? GroupOf(grid, row) : std::string();
-}
-
-// One bulk pass over the rows in scope, reported by its count in panel 1.
-int RunPass(Grid& grid, StatusPanels& status, FileSystem& fs, const DuplicateEngine& engine,
-            const RemovalObserver& observer, const FolderScope& inScope, const StopRequest& stop) {
-  VerifiedRemoval removal(grid, fs, engine, observer);
-  const int count = DelFiles(grid, removal, inScope, stop);
-  status.SetPanelText(1, std::to_string(count) + texts::kFilesDeleted);
-  return count;
-}
 
 // The window's passes run on its own thread to the end: nobody can stop them.
 const StopRequest kNeverStops;
 
 }  // namespace
 
+DeletionCommands::DeletionCommands(const Grid& grid, ResultSet& results, StatusPanels& status, Dialogs& dialogs,
+                                   FileSystem& fs)
+    : grid_(grid), results_(results), status_(status), dialogs_(dialogs), fs_(fs), bulk_(results, status, fs) {}
+
+void DeletionCommands::SetRemovalObserver(RemovalObserver observer) {
+  bulk_.SetRemovalObserver(observer);
+  observer_ = std::move(observer);
+}
+
 void DeletionCommands::Delete1Click() {
   const int row = grid_.Row();
-  if (CurrentGroup(grid_).empty()) {
+  if (results_.GroupOf(row) == 0) {
     status_.SetPanelText(1, texts::kNotDuplicate);
     return;
   }
-  const std::vector<int> partners = PartnersOf(grid_, row);
+  const std::vector<int> partners = PartnersOf(results_, row);
   if (partners.empty()) {
     status_.SetPanelText(1, texts::kNoPartner);
     return;
   }
-  if (!dialogs_.AskOkCancel(grid_.Cell(kNameColumn, row) + texts::kAskDeleteFile, texts::kConfirmCaption)) return;
-  const std::string path = FullPathOf(grid_, row);
-  VerifiedRemoval removal(grid_, fs_, engine_, observer_);
+  if (!dialogs_.AskOkCancel(results_.NameOf(row) + texts::kAskDeleteFile, texts::kConfirmCaption)) return;
+  const std::string path = results_.PathOf(row);
+  VerifiedRemoval removal(results_, fs_, observer_);
   status_.SetPanelText(1, path + (removal.Remove(row, partners) ? texts::kFileDeleted : texts::kFileNotDeleted));
 }
 
 void DeletionCommands::N4Click() {
-  if (CurrentGroup(grid_).empty()) {
+  const int row = grid_.Row();
+  if (results_.GroupOf(row) == 0) {
     status_.SetPanelText(1, texts::kNotDuplicate);
     return;
   }
-  const std::string folder = grid_.Cell(kFolderColumn, grid_.Row());
-  if (!dialogs_.AskOkCancel(FolderPathOf(folder) + texts::kAskDeleteBelowPath, texts::kConfirmCaption)) return;
-  DeleteBelow(folder, kNeverStops);
+  const std::string folder = results_.FolderOf(row);
+  if (!dialogs_.AskOkCancel(FolderCellAsPath(folder) + texts::kAskDeleteBelowPath, texts::kConfirmCaption)) return;
+  bulk_.DeleteBelow(folder, kNeverStops);
 }
 
 void DeletionCommands::A2Click() {
-  if (CurrentGroup(grid_).empty()) {
+  const int row = grid_.Row();
+  if (results_.GroupOf(row) == 0) {
     status_.SetPanelText(1, texts::kNotDuplicate);
     return;
   }
-  const auto mount = fs_.MountOf(FolderPathOf(grid_.Cell(kFolderColumn, grid_.Row())));
-  if (!mount || mount->isNetwork) {
-    status_.SetPanelText(1, texts::kNetworkDriveRefused);
-    return;
-  }
+  const auto mount = bulk_.AcceptableMountOf(results_.FolderOf(row));
+  if (!mount) return;
   if (!dialogs_.AskOkCancel(mount->mountPoint + texts::kAskDeleteOnDrive, texts::kConfirmCaption)) return;
-  RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device), kNeverStops);
-}
-
-std::optional<int> DeletionCommands::DeleteBelow(const std::string& folder, const StopRequest& stop) {
-  return RunPass(grid_, status_, fs_, engine_, observer_, BelowFolder(WithoutTrailingSeparators(folder)), stop);
-}
-
-std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder, const StopRequest& stop) {
-  const auto mount = fs_.MountOf(FolderPathOf(folder));
-  if (!mount || mount->isNetwork) {
-    status_.SetPanelText(1, texts::kNetworkDriveRefused);
-    return std::nullopt;
-  }
-  return RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device), stop);
+  bulk_.DeleteOnMount(*mount, kNeverStops);
 }
 
 }  // namespace kestrilo

@@ -4,7 +4,6 @@
 #include <unordered_map>
 #include <utility>
 
-#include "delete/grid_row.h"
 #include "platform/path_text.h"
 
 namespace kestrilo {
@@ -28,7 +27,7 @@ FolderScope OnDevice(FileSystem& fs, std::uint64_t device) {
   return [&fs, device, known](const std::string& folderCell) {
     const auto found = known->find(folderCell);
     if (found != known->end()) return found->second;
-    const auto facts = fs.Examine(FolderPathOf(folderCell), true);
+    const auto facts = fs.Examine(FolderCellAsPath(folderCell), true);
     const bool onDevice = facts && facts->id.device == device;
     known->emplace(folderCell, onDevice);
     return onDevice;

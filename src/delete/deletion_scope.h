@@ -1,5 +1,5 @@
 #pragma once
-// Which rows a bulk deletion covers, judged by a row's folder cell: the rows
+// Which rows a bulk deletion covers, judged by a row's folder: the rows
 // below one folder, or the rows on one mounted file system.
 
 #include <cstdint>

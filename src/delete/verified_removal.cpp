@@ -2,31 +2,29 @@
 
 #include <utility>
 
-#include "delete/grid_row.h"
 #include "fingerprint/compare_files.h"
 
 namespace kestrilo {
 
-VerifiedRemoval::VerifiedRemoval(Grid& grid, FileSystem& fs, const DuplicateEngine& engine, RemovalObserver observer)
-    : grid_(grid), fs_(fs), engine_(engine), observer_(std::move(observer)) {}
+VerifiedRemoval::VerifiedRemoval(ResultSet& results, FileSystem& fs, RemovalObserver observer)
+    : results_(results), fs_(fs), observer_(std::move(observer)) {}
 
 bool VerifiedRemoval::Remove(int row, std::span<const int> partners) {
-  const std::string path = FullPathOf(grid_, row);
+  const std::string path = results_.PathOf(row);
   const auto file = fs_.Examine(path, false);
   if (!file || file->kind != EntryKind::File) return false;
   for (const int partner : partners) {
     if (!HoldsContentOf(partner, row, *file, path)) continue;
     if (!fs_.Unlink(path)) return false;
     if (observer_) observer_(row, partner);
-    grid_.SetCell(kGroupColumn, row, std::string());
-    grid_.SetCell(kNameColumn, row, std::string());
+    results_.MarkDeleted(row);
     return true;
   }
   return false;
 }
 
 bool VerifiedRemoval::HoldsContentOf(int partner, int row, const FileFacts& file, const std::string& path) {
-  const std::string partnerPath = FullPathOf(grid_, partner);
+  const std::string partnerPath = results_.PathOf(partner);
   const auto copy = fs_.Examine(partnerPath, false);
   if (!copy || copy->kind != EntryKind::File || copy->id == file.id) return false;
   // The verification pass found both identical to their group's first file;
@@ -39,7 +37,7 @@ bool VerifiedRemoval::HoldsContentOf(int partner, int row, const FileFacts& file
 }
 
 bool VerifiedRemoval::UnchangedSinceVerified(int row, const FileFacts& now) const {
-  const auto then = engine_.VerifiedFacts(row);
+  const auto then = results_.VerifiedFacts(row);
   return then && *then == now;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Removal of one row's file that never costs its group the content: the file
 // goes only when a partner row of its group still names another regular file
-// with the same bytes. The grid's texts say which rows were found identical;
+// with the same bytes. The result set says which rows were found identical;
 // the disk may have changed since (a partner deleted, rewritten, or replaced
 // by a link to this very file), so the partner is checked right before the
 // file is unlinked.
@@ -10,9 +10,8 @@
 #include <span>
 #include <string>
 
-#include "check/duplicate_engine.h"
+#include "check/result_set.h"
 #include "platform/file_system.h"
-#include "toolkit/grid.h"
 
 namespace kestrilo {
 
@@ -22,12 +21,12 @@ using RemovalObserver = std::function<void(int row, int partner)>;
 
 class VerifiedRemoval {
  public:
-  VerifiedRemoval(Grid& grid, FileSystem& fs, const DuplicateEngine& engine, RemovalObserver observer = {});
+  VerifiedRemoval(ResultSet& results, FileSystem& fs, RemovalObserver observer = {});
 
   // Unlinks the file of data row `row` when it is a regular file (not a link,
   // not a folder) and one of `partners` (rows of its group, in order of
-  // preference) holds its content; then empties the row's group number and
-  // file name cells. False, with the row and the file left alone, otherwise.
+  // preference) holds its content; then marks the row deleted. False, with
+  // the row and the file left alone, otherwise.
   bool Remove(int row, std::span<const int> partners);
 
  private:
@@ -37,9 +36,8 @@ class VerifiedRemoval {
   // Whether the file of `row` is exactly as the verification pass read it.
   bool UnchangedSinceVerified(int row, const FileFacts& now) const;
 
-  Grid& grid_;
+  ResultSet& results_;
   FileSystem& fs_;
-  const DuplicateEngine& engine_;
   RemovalObserver observer_;
 };
 

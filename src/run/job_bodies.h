@@ -1,10 +1,11 @@
 #pragma once
 // The bodies of the two long jobs as the worker thread runs them: the folder
-// walk, and the duplicate check's extraction and verification.
+// walk, and the duplicate check (the extraction, then the verification when
+// it found candidates).
 
 #include <string>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
 
 namespace kestrilo {
 
@@ -12,21 +13,18 @@ class JobBodies {
  public:
   virtual ~JobBodies() = default;
   virtual void GetFiles(const std::string& path) = 0;
-  // The number of candidate rows laid out in the grid.
-  virtual int TakeOutCheckFiles() = 0;
-  virtual void CheckFiles() = 0;
+  virtual CheckOutcome RunDuplicateCheck() = 0;
 };
 
-// The jobs of the duplicate-check engine.
-class EngineJobBodies final : public JobBodies {
+// The jobs of a check session.
+class SessionJobBodies final : public JobBodies {
  public:
-  explicit EngineJobBodies(DuplicateEngine& engine) : engine_(engine) {}
-  void GetFiles(const std::string& path) override { engine_.GetFiles(path); }
-  int TakeOutCheckFiles() override { return engine_.TakeOutCheckFiles(); }
-  void CheckFiles() override { engine_.CheckFiles(); }
+  explicit SessionJobBodies(CheckSession& session) : session_(session) {}
+  void GetFiles(const std::string& path) override { session_.GetFiles(path); }
+  CheckOutcome RunDuplicateCheck() override { return session_.RunDuplicateCheck(); }
 
  private:
-  DuplicateEngine& engine_;
+  CheckSession& session_;
 };
 
 }  // namespace kestrilo

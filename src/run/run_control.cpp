@@ -12,7 +12,6 @@ namespace kestrilo {
 namespace {
 
 using texts::kChecking;
-using texts::kNoCandidates;
 using texts::kSearching;
 using texts::kStart;
 using texts::kStop;
@@ -32,14 +31,13 @@ constexpr WindowControl kAfterCaption[] = {WindowControl::QuickCheck, WindowCont
 
 }  // namespace
 
-RunControl::RunControl(JobBodies& jobs, const SignatureTable& table, const Grid& grid, StatusPanels& status,
-                       const JobSettings& settings, StopRequest& stop, WindowState& window, EventPump& pump)
+RunControl::RunControl(JobBodies& jobs, CheckSession& session, StatusPanels& status, const JobSettings& settings,
+                       WindowState& window, EventPump& pump)
     : jobs_(jobs),
-      table_(table),
-      grid_(grid),
+      session_(session),
       status_(status),
       settings_(settings),
-      stop_(stop),
+      stop_(session.Stop()),
       window_(window),
       pump_(pump) {}
 
@@ -78,11 +76,7 @@ void RunControl::ThreadFileIoExecute() {
     if (mode == kWalk) {
       jobs_.GetFiles(walkPath_);
     } else if (mode == kDuplicateCheck) {
-      if (jobs_.TakeOutCheckFiles() != 0) {
-        jobs_.CheckFiles();
-      } else {
-        status_.SetPanelText(1, kNoCandidates);
-      }
+      jobs_.RunDuplicateCheck();
     }
   } catch (...) {
     jobFailure_ = CurrentJobFailureText();
@@ -98,7 +92,7 @@ void RunControl::ThreadEndWait() {
   worker_.reset();
 
   if (jobKind == kWalk) {
-    const std::string count = std::to_string(table_.GetFileCount());
+    const std::string count = std::to_string(session_.Table().GetFileCount());
     if (stop_.IsSet()) {
       status_.SetPanelText(1, kStoppedBefore + count + kStoppedAfter);
     } else {
@@ -130,7 +124,7 @@ void RunControl::StatusStop() {
 }
 
 void RunControl::CheckStartFunc() {
-  status_.SetPanelText(0, std::to_string(grid_.RowCount() - 2) + "/" + std::to_string(table_.GetFileCount()));
+  status_.SetPanelText(0, std::to_string(session_.Results().Count()) + "/" + std::to_string(session_.Table().GetFileCount()));
   status_.SetPanelText(1, kChecking);
   StatusExecute();
   ThreadStopStatusInit();

@@ -6,9 +6,10 @@
 // close a walk.
 //
 // Every method but ThreadFileIoExecute runs on the window thread. The window
-// thread and the worker share only the run mode and the stop request (both
-// atomic), the walk path (written before the worker starts) and what the job
-// bodies share through their own thread-safe grid and status panels.
+// thread and the worker share only the run mode and the session's stop
+// request (both atomic), the walk path (written before the worker starts) and
+// what the job bodies share through the session's thread-safe result set and
+// the status panels.
 
 #include <atomic>
 #include <memory>
@@ -17,9 +18,8 @@
 
 #include "run/file_io.h"
 #include "run/job_bodies.h"
-#include "store/signature_table.h"
+#include "check/check_session.h"
 #include "toolkit/event_pump.h"
-#include "toolkit/grid.h"
 #include "toolkit/job_settings.h"
 #include "toolkit/status_panels.h"
 #include "toolkit/stop_request.h"
@@ -31,8 +31,9 @@ enum RunMode : int { kIdle = 0, kWalk = 1, kDuplicateCheck = 2 };
 
 class RunControl {
  public:
-  RunControl(JobBodies& jobs, const SignatureTable& table, const Grid& grid, StatusPanels& status,
-             const JobSettings& settings, StopRequest& stop, WindowState& window, EventPump& pump);
+  // The jobs run on `session`'s table and results (a test may hook them).
+  RunControl(JobBodies& jobs, CheckSession& session, StatusPanels& status, const JobSettings& settings,
+             WindowState& window, EventPump& pump);
   // Asks a job that still runs to stop and waits for it.
   ~RunControl();
   RunControl(const RunControl&) = delete;
@@ -71,8 +72,7 @@ class RunControl {
   void StartWorker(int mode);
 
   JobBodies& jobs_;
-  const SignatureTable& table_;
-  const Grid& grid_;
+  CheckSession& session_;
   StatusPanels& status_;
   const JobSettings& settings_;
   StopRequest& stop_;

@@ -8,7 +8,6 @@ inline constexpr char kStop[] = "中止";
 inline constexpr char kStart[] = "調査開始";
 inline constexpr char kSearching[] = "ファイルを検索しています";
 inline constexpr char kChecking[] = "重複ファイルのチェックを行います";
-inline constexpr char kNoCandidates[] = "重複ファイルは有りません";
 inline constexpr char kStoppedBefore[] = "中止しました ";
 inline constexpr char kStoppedAfter[] = " ファイル格納しています";
 inline constexpr char kUnknownFailure[] = "不明なエラーで処理を終了しました";

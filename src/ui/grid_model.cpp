@@ -12,7 +12,7 @@ bool IsNumberColumn(int column) { return column == 0 || column == 2; }
 
 }  // namespace
 
-GridModel::GridModel(const MemoryGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
+GridModel::GridModel(const ResultCells& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
   seenVersion_ = grid_.Version();
   rows_ = std::max(grid_.RowCount() - 1, 0);
 }

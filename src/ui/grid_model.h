@@ -1,20 +1,20 @@
 #pragma once
 // The result grid as the view sees it: the grid's row 0 is the horizontal
 // header, its data rows and its trailing row are the view's rows. The cells
-// are read from the grid's cell store when they are painted; Refresh tells
+// are read from the result set when they are painted; Refresh tells
 // the view what changed since it last looked.
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
 
-#include "toolkit/memory_grid.h"
+#include "check/result_cells.h"
 
 namespace kestrilo {
 
 class GridModel final : public QAbstractTableModel {
  public:
-  GridModel(const MemoryGrid& grid, QObject* parent);
+  GridModel(const ResultCells& grid, QObject* parent);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -33,7 +33,7 @@ class GridModel final : public QAbstractTableModel {
   static int ViewRow(int gridRow) { return gridRow - 1; }
 
  private:
-  const MemoryGrid& grid_;
+  const ResultCells& grid_;
   int rows_ = 0;
   std::uint64_t seenVersion_ = 0;
 };

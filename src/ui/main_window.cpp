@@ -72,11 +72,12 @@ TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
     : dialogs_(dialogs),
       fileSystem_(fileSystem),
       chooseFont_(chooseFont ? std::move(chooseFont) : FontChooser(AskFont)),
-      engine_(table_, grid_, status_, settings_, stop_, fileSystem_),
-      jobs_(engine_),
+      session_(status_, settings_, fileSystem_),
+      grid_(session_.Results()),
+      jobs_(session_),
       pump_([this] { RefreshFromJob(); }),
-      run_(jobs_, table_, grid_, status_, settings_, stop_, *this, pump_),
-      deletion_(grid_, status_, dialogs_, fileSystem_, engine_) {
+      run_(jobs_, session_, status_, settings_, *this, pump_),
+      deletion_(grid_, session_.Results(), status_, dialogs_, fileSystem_) {
   setWindowTitle(QStringLiteral("Kestrilo"));
   setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -254,15 +255,14 @@ void TForm1::BuildMenus() {
 }
 
 void TForm1::FormCreate() {
-  grid_.SetRowCount(2);
+  GridRow headers;
   for (int column = 0; column < kGridColumns; ++column) {
     StringGrid1->setColumnWidth(column, kColumns[column].width + (column == kGrowingColumn ? WidthGained(width()) : 0));
-    grid_.SetCell(column, 0, kColumns[column].header);
+    headers[static_cast<std::size_t>(column)] = kColumns[column].header;
   }
-  for (int column = 0; column < kGridColumns; ++column) grid_.SetCell(column, 1, "");
+  grid_.SetHeaders(headers);
+  session_.Clear();
   grid_.SetRow(1);
-  table_.ClearHash();
-  engine_.ForgetVerifiedFacts();
   model_->Reset();
   FollowGridRow();
 }

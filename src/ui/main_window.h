@@ -23,16 +23,14 @@
 #include <string>
 #include <vector>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
+#include "check/result_cells.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
 #include "run/job_bodies.h"
 #include "run/run_control.h"
-#include "store/signature_table.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/job_settings.h"
-#include "toolkit/memory_grid.h"
-#include "toolkit/stop_request.h"
 #include "toolkit/window_state.h"
 #include "ui/about_box.h"
 #include "ui/grid_model.h"
@@ -114,8 +112,8 @@ class TForm1 final : public QMainWindow, private WindowState {
   void A2Click();
   void FormKeyDown(int key);
 
-  const SignatureTable& Table() const { return table_; }
-  const MemoryGrid& Cells() const { return grid_; }
+  const SignatureTable& Table() const { return session_.Table(); }
+  const ResultCells& Cells() const { return grid_; }
   const RunControl& Run() const { return run_; }
 
  protected:
@@ -149,13 +147,11 @@ class TForm1 final : public QMainWindow, private WindowState {
   FileSystem& fileSystem_;
   FontChooser chooseFont_;
 
-  SignatureTable table_;
-  MemoryGrid grid_;
   WindowStatusPanels status_;
   MemoryJobSettings settings_;
-  StopRequest stop_;
-  DuplicateEngine engine_;
-  EngineJobBodies jobs_;
+  CheckSession session_;
+  ResultCells grid_;
+  SessionJobBodies jobs_;
   QtEventPump pump_;
   RunControl run_;
   DeletionCommands deletion_;

@@ -4,7 +4,6 @@
 #include <QHeaderView>
 
 #include "check/save_report_command.h"
-#include "platform/path_text.h"
 #include "ui/main_window.h"
 
 namespace kestrilo {
@@ -76,12 +75,12 @@ void TForm1::Font1Click() {
 }
 
 void TForm1::C1Click() {
+  const ResultSet& results = session_.Results();
   const int row = grid_.Row();
-  const std::string name = grid_.Cell(1, row);
-  if (name.empty()) return;
-  dialogs_.SetClipboardText(JoinFolderAndName(grid_.Cell(3, row), name));
+  if (results.NameOf(row).empty()) return;
+  dialogs_.SetClipboardText(results.PathOf(row));
 }
 
-void TForm1::SaveAs1Click() { SaveReportAs(grid_, status_, dialogs_, fileSystem_, saveFileName_); }
+void TForm1::SaveAs1Click() { SaveReportAs(session_.Results(), status_, dialogs_, fileSystem_, saveFileName_); }
 
 }  // namespace kestrilo

@@ -71,11 +71,12 @@ TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
     : dialogs_(dialogs),
       fileSystem_(fileSystem),
       chooseFont_(chooseFont ? std::move(chooseFont) : FontChooser(AskFont)),
-      engine_(table_, grid_, status_, settings_, stop_, fileSystem_),
-      jobs_(engine_),
+      session_(status_, settings_, fileSystem_),
+      grid_(session_.Results()),
+      jobs_(session_),
       pump_([this](MSG& message) { DispatchOne(message); }, [this] { RefreshFromJob(); }),
-      run_(jobs_, table_, grid_, status_, settings_, stop_, *this, pump_),
-      deletion_(grid_, status_, dialogs_, fileSystem_, engine_),
+      run_(jobs_, session_, status_, settings_, *this, pump_),
+      deletion_(grid_, session_.Results(), status_, dialogs_, fileSystem_),
       resultGrid_(grid_) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   static const bool registered = [instance] {
@@ -316,15 +317,14 @@ void TForm1::OnCommand(int id, int notification) {
 }
 
 void TForm1::FormCreate() {
-  grid_.SetRowCount(2);
+  GridRow headers;
   for (int column = 0; column < kGridColumns; ++column) {
     resultGrid_.SetColumnWidth(column, kColumns[column].width);
-    grid_.SetCell(column, 0, kColumns[column].header);
+    headers[static_cast<std::size_t>(column)] = kColumns[column].header;
   }
-  for (int column = 0; column < kGridColumns; ++column) grid_.SetCell(column, 1, "");
+  grid_.SetHeaders(headers);
+  session_.Clear();
   grid_.SetRow(1);
-  table_.ClearHash();
-  engine_.ForgetVerifiedFacts();
   resultGrid_.Reset();
 }
 

@@ -12,16 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
+#include "check/result_cells.h"
 #include "delete/deletion_commands.h"
 #include "platform/file_system.h"
 #include "run/job_bodies.h"
 #include "run/run_control.h"
-#include "store/signature_table.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/job_settings.h"
-#include "toolkit/memory_grid.h"
-#include "toolkit/stop_request.h"
 #include "toolkit/window_state.h"
 #include "win32/about_box.h"
 #include "win32/result_grid.h"
@@ -101,8 +99,8 @@ class TForm1 final : private WindowState {
   int Run();
 
   bool TopMost() const;
-  const SignatureTable& Table() const { return table_; }
-  const MemoryGrid& Cells() const { return grid_; }
+  const SignatureTable& Table() const { return session_.Table(); }
+  const ResultCells& Cells() const { return grid_; }
   const ResultGrid& Grid() const { return resultGrid_; }
 
  private:
@@ -128,13 +126,11 @@ class TForm1 final : private WindowState {
   FileSystem& fileSystem_;
   FontChooser chooseFont_;
 
-  SignatureTable table_;
-  MemoryGrid grid_;
   Win32StatusPanels status_;
   MemoryJobSettings settings_;
-  StopRequest stop_;
-  DuplicateEngine engine_;
-  EngineJobBodies jobs_;
+  CheckSession session_;
+  ResultCells grid_;
+  SessionJobBodies jobs_;
   Win32EventPump pump_;
   RunControl run_;
   DeletionCommands deletion_;

@@ -1,6 +1,6 @@
 #pragma once
-// The result grid StringGrid1: a window that paints the rows of the cell store
-// it is given, only those in view, so that a million rows scroll as fast as
+// The result grid StringGrid1: a window that paints the rows of the result
+// cells it is given, only those in view, so that a million rows scroll as fast as
 // ten. Row 0 is the fixed header row, always at the top; whole rows are
 // selected; columns can be widened by dragging a header line.
 
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "toolkit/memory_grid.h"
+#include "check/result_cells.h"
 
 namespace kestrilo::win32 {
 
@@ -17,7 +17,7 @@ class ResultGrid {
  public:
   static constexpr int kRowHeight = 16;
 
-  explicit ResultGrid(MemoryGrid& cells) : cells_(cells) {}
+  explicit ResultGrid(ResultCells& cells) : cells_(cells) {}
   ResultGrid(const ResultGrid&) = delete;
   ResultGrid& operator=(const ResultGrid&) = delete;
 
@@ -59,7 +59,7 @@ class ResultGrid {
   // The column whose right edge lies within a few pixels of x in the header, or -1.
   int ColumnEdgeAt(int x, int y) const;
 
-  MemoryGrid& cells_;
+  ResultCells& cells_;
   HWND hwnd_ = nullptr;
   int widths_[kGridColumns] = {30, 110, 70, 330};
   HFONT font_ = nullptr;

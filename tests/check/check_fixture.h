@@ -1,28 +1,30 @@
 #pragma once
-// An engine over a temporary tree, with the in-memory toolkit and a file
-// system that can be told to fail.
+// A check session over a temporary tree, with the in-memory toolkit and a
+// file system that can be told to fail.
 
 #include <string>
 #include <vector>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
+#include "check/result_cells.h"
 #include "platform/faulty_file_system.h"
-#include "store/signature_table.h"
 #include "support/temp_tree.h"
-#include "toolkit/memory_grid.h"
 #include "toolkit/memory_status_panels.h"
 
 namespace kestrilo::testing {
 
 struct CheckFixture {
   TempTree tree;
-  SignatureTable table;
-  MemoryGrid grid;
   MemoryStatusPanels status;
   MemoryJobSettings settings;
-  StopRequest stop;
   FaultyFileSystem fs{SystemFileSystem()};
-  DuplicateEngine engine{table, grid, status, settings, stop, fs};
+  CheckSession session{status, settings, fs};
+  SignatureTable& table = session.Table();
+  ResultSet& results = session.Results();
+  StopRequest& stop = session.Stop();
+  DuplicateEngine& engine = session.Engine();
+  // The results as the window shows them.
+  ResultCells grid{results};
 
   // Every live (signature, path) pair in iteration order.
   std::vector<std::pair<std::string, std::string>> Pairs() {
@@ -46,11 +48,7 @@ struct CheckFixture {
     return rows;
   }
   // A whole duplicate check, as run control runs it.
-  int Check() {
-    const int rows = engine.TakeOutCheckFiles();
-    if (rows != 0) engine.CheckFiles();
-    return rows;
-  }
+  int Check() { return session.RunDuplicateCheck().rows; }
 };
 
 }  // namespace kestrilo::testing

@@ -214,15 +214,12 @@ TEST_P(CheckWalkSwapped, FileIsNeverReadThroughALinkNorWaitedFor) {
         break;
     }
   });
-  SignatureTable table;
-  MemoryGrid grid;
   MemoryStatusPanels status;
   MemoryJobSettings settings;
-  StopRequest stop;
-  DuplicateEngine engine(table, grid, status, settings, stop, fs);
-  engine.SetReaderThreads(readers);
+  CheckSession session(status, settings, fs);
+  session.SetReaderThreads(readers);
   const bool ended = EndsWithin(
-      std::chrono::seconds(10), [&] { engine.GetFiles(tree.Path("walked")); },
+      std::chrono::seconds(10), [&] { session.GetFiles(tree.Path("walked")); },
       [&] {
         OpenWriters({swapped});
         if (writer >= 0) ::close(writer);
@@ -232,7 +229,7 @@ TEST_P(CheckWalkSwapped, FileIsNeverReadThroughALinkNorWaitedFor) {
   EXPECT_TRUE(ended) << "the walk hung";
   std::vector<std::string> paths;
   std::string signature, path;
-  for (int restart = 0; table.NextHash(restart, signature, path) == 0; restart = 1) paths.push_back(path);
+  for (int restart = 0; session.Table().NextHash(restart, signature, path) == 0; restart = 1) paths.push_back(path);
   EXPECT_EQ(paths, std::vector<std::string>{kept});
 }
 
@@ -370,12 +367,14 @@ TEST_P(CheckWalkStop, EndsBeforeTheNextFileInWalkOrderIsRegistered) {
       tree.Write("f" + std::to_string(folder) + "/n" + std::to_string(file), std::to_string(folder * 100 + file));
     }
   }
+  // The panels stop the walk, so the engine is wired here around their stop
+  // request.
   SignatureTable table;
-  MemoryGrid grid;
+  ResultSet results;
   StopRequest stop;
   StoppingPanels status(stop, "137");
   MemoryJobSettings settings;
-  DuplicateEngine engine(table, grid, status, settings, stop, SystemFileSystem());
+  DuplicateEngine engine(table, results, status, settings, stop, SystemFileSystem());
   engine.SetReaderThreads(GetParam());
   engine.GetFiles(tree.Root());
   EXPECT_EQ(table.GetFileCount(), 137);
@@ -399,15 +398,13 @@ TEST(CheckWalkParallel, ManyReadersGiveTheOneThreadResult) {
     std::vector<std::pair<int, std::string>> histories[2];
     std::vector<std::string> rows[2];
     for (int run = 0; run < 2; ++run) {
-      SignatureTable table;
-      MemoryGrid grid;
       MemoryStatusPanels status;
       MemoryJobSettings settings;
-      StopRequest stop;
-      DuplicateEngine engine(table, grid, status, settings, stop, SystemFileSystem());
-      engine.SetReaderThreads(run == 0 ? 1 : 3);
-      engine.GetFiles(tree.Root());
-      if (engine.TakeOutCheckFiles() != 0) engine.CheckFiles();
+      CheckSession session(status, settings, SystemFileSystem());
+      const ResultCells grid(session.Results());
+      session.SetReaderThreads(run == 0 ? 1 : 3);
+      session.GetFiles(tree.Root());
+      session.RunDuplicateCheck();
       histories[run] = status.History();
       for (int row = 0; row < grid.RowCount(); ++row) {
         const GridRow cells = grid.Rows(row);

@@ -12,36 +12,33 @@
 
 #include "check/report.h"
 #include "support/temp_tree.h"
-#include "toolkit/memory_grid.h"
+#include "support/result_rows.h"
 
 namespace kestrilo::testing {
 namespace {
 
 // Header, a numbered row, a row without a group, a deleted row, a second
 // group, and the trailing row.
-const Grid& SampleGrid() {
-  static MemoryGrid grid;
-  grid.SetRowCount(7);
-  grid.SetRows(1, {"1", "a, b.txt", "1024", "/data"});
-  grid.SetRows(2, {"", "lonely", "1024", "/data"});
-  grid.SetRows(3, {"", "", "1024", "/old"});
-  grid.SetRows(4, {"1", "\xff-name", "1024", ""});
-  grid.SetRows(5, {"2", "c", "7", "/x y"});
-  return grid;
+const ResultSet& SampleResults() {
+  static ResultSet results;
+  results.Replace({MadeRow(1, "a, b.txt", 1024, "/data"), MadeRow(0, "lonely", 1024, "/data"),
+                   MadeRow(1, "gone", 1024, "/old", true), MadeRow(1, "\xff-name", 1024, ""),
+                   MadeRow(2, "c", 7, "/x y")});
+  return results;
 }
 
 constexpr char kSampleReport[] = "1, a, b.txt, 1024, /data\n1, \xff-name, 1024, \n2, c, 7, /x y\n";
 
 TEST(CheckReport, ListsNumberedRowsByteForByte) {
-  EXPECT_EQ(ReportText(SampleGrid()), kSampleReport);
-  EXPECT_EQ(ReportText(MemoryGrid()), "");
+  EXPECT_EQ(ReportText(SampleResults()), kSampleReport);
+  EXPECT_EQ(ReportText(ResultSet()), "");
 }
 
 TEST(CheckReport, SaveReplacesAnExistingFileWhole) {
   TempTree tree;
   const std::string path = tree.Write("report.txt", std::string(10000, 'o'));
   ::chmod(path.c_str(), 0640);
-  EXPECT_EQ(SaveReport(SampleGrid(), path), ReportResult::Saved);
+  EXPECT_EQ(SaveReport(SampleResults(), path), ReportResult::Saved);
   EXPECT_EQ(ReadWholeFile(path), kSampleReport);
   struct stat info {};
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
@@ -52,7 +49,7 @@ TEST(CheckReport, SaveThroughALinkWritesTheLinkedFile) {
   TempTree tree;
   const std::string target = tree.Write("real.txt", "old");
   const std::string link = tree.Symlink("link.txt", target);
-  EXPECT_EQ(SaveReport(SampleGrid(), link), ReportResult::Saved);
+  EXPECT_EQ(SaveReport(SampleResults(), link), ReportResult::Saved);
   EXPECT_EQ(ReadWholeFile(target), kSampleReport);
   struct stat info {};
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);
@@ -61,12 +58,12 @@ TEST(CheckReport, SaveThroughALinkWritesTheLinkedFile) {
 
 TEST(CheckReport, SaveIntoAMissingFolderCannotOpen) {
   TempTree tree;
-  EXPECT_EQ(SaveReport(SampleGrid(), tree.Path("missing/report.txt")), ReportResult::CannotOpen);
-  EXPECT_EQ(SaveReport(SampleGrid(), tree.Root()), ReportResult::CannotOpen);
+  EXPECT_EQ(SaveReport(SampleResults(), tree.Path("missing/report.txt")), ReportResult::CannotOpen);
+  EXPECT_EQ(SaveReport(SampleResults(), tree.Root()), ReportResult::CannotOpen);
 }
 
 TEST(CheckReport, ADeviceIsWrittenInPlaceNeverReplaced) {
-  EXPECT_EQ(SaveReport(SampleGrid(), "/dev/null"), ReportResult::Saved);
+  EXPECT_EQ(SaveReport(SampleResults(), "/dev/null"), ReportResult::Saved);
   struct stat info {};
   ASSERT_EQ(::lstat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
@@ -75,9 +72,9 @@ TEST(CheckReport, ADeviceIsWrittenInPlaceNeverReplaced) {
 TEST(CheckReport, AFullDiskIsAFailureNotASuccess) {
   const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
   ASSERT_GE(full, 0);
-  EXPECT_FALSE(WriteReport(SampleGrid(), full));
+  EXPECT_FALSE(WriteReport(SampleResults(), full));
   ::close(full);
-  EXPECT_EQ(SaveReport(SampleGrid(), "/dev/full"), ReportResult::CannotWrite);
+  EXPECT_EQ(SaveReport(SampleResults(), "/dev/full"), ReportResult::CannotWrite);
 }
 
 // Saves the sample report in a child process running as `user` (a user id no
@@ -92,7 +89,7 @@ ReportResult SaveAs(uid_t user, const std::string& path, rlim_t fileSizeLimit = 
         ::setresuid(user, user, user) != 0) {
       ::_exit(100);
     }
-    ::_exit(static_cast<int>(SaveReport(SampleGrid(), path)));
+    ::_exit(static_cast<int>(SaveReport(SampleResults(), path)));
   }
   int status = 0;
   ::waitpid(child, &status, 0);
@@ -123,7 +120,7 @@ TEST_F(CheckReportPermissions, AnExistingReportKeepsItsOwnerModeAndLinks) {
   ASSERT_EQ(::chown(path.c_str(), kStranger, kStranger), 0);
   ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
   const struct stat before = Facts(path);
-  EXPECT_EQ(SaveReport(SampleGrid(), path), ReportResult::Saved);
+  EXPECT_EQ(SaveReport(SampleResults(), path), ReportResult::Saved);
   const struct stat after = Facts(path);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_uid, kStranger);

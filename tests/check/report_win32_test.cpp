@@ -8,7 +8,7 @@
 #include "check/report.h"
 #include "platform/win32_paths.h"
 #include "support/temp_tree.h"
-#include "toolkit/memory_grid.h"
+#include "support/result_rows.h"
 
 namespace kestrilo::testing {
 namespace {
@@ -19,18 +19,16 @@ constexpr char kCp932Japanese[] = "\x8E\xCA\x90\x5E \x83\xB6.jpg";
 constexpr char kSnowman[] = "\xE2\x98\x83.txt";
 
 // A group, a deleted row between its members, one member at a drive's root.
-void Fill(MemoryGrid& grid, const std::string& name) {
-  grid.SetRowCount(5);
-  grid.SetRows(1, {"1", name, "1024", "C:\\data"});
-  grid.SetRows(2, {"", "", "1024", "C:\\old"});
-  grid.SetRows(3, {"1", "b.txt", "1024", "C:"});
+void Fill(ResultSet& grid, const std::string& name, const std::string& lastName = "b.txt", int group = 1) {
+  grid.Replace({MadeRow(group, name, 1024, "C:\\data"), MadeRow(group, "gone", 1024, "C:\\old", true),
+                MadeRow(group, lastName, 1024, "C:")});
 }
 
 TEST(Win32Report, CodePage932WithCrLf) {
   TempTree tree;
   const std::string path = tree.Path("report.txt");
   tree.Write("report.txt", "an older, longer report that must go entirely");
-  MemoryGrid grid;
+  ResultSet grid;
   Fill(grid, kJapanese);
   ASSERT_EQ(SaveReport(grid, path), ReportResult::Saved);
   // The second byte of 真 (0x90 0x5E) is no separator and stays as it is.
@@ -42,9 +40,8 @@ TEST(Win32Report, CodePage932WithCrLf) {
 TEST(Win32Report, ANameOutsideCodePage932MakesTheWholeReportUtf8) {
   TempTree tree;
   const std::string path = tree.Path("report.txt");
-  MemoryGrid grid;
-  Fill(grid, kJapanese);
-  grid.SetRows(3, {"1", kSnowman, "1024", "C:"});
+  ResultSet grid;
+  Fill(grid, kJapanese, kSnowman);
   ASSERT_EQ(SaveReport(grid, path), ReportResult::Saved);
   EXPECT_EQ(ReadWholeFile(path), std::string("\xEF\xBB\xBF") + "1, " + kJapanese + ", 1024, C:\\data\r\n1, " + kSnowman +
                                      ", 1024, C:\r\n");
@@ -53,17 +50,15 @@ TEST(Win32Report, ANameOutsideCodePage932MakesTheWholeReportUtf8) {
 TEST(Win32Report, AnEmptyReportIsAnEmptyFile) {
   TempTree tree;
   const std::string path = tree.Path("report.txt");
-  MemoryGrid grid;
-  Fill(grid, "a");
-  grid.SetRows(1, {"", "a", "1", "C:"});
-  grid.SetRows(3, {"", "b", "1", "C:"});
+  ResultSet grid;
+  Fill(grid, "a", "b", 0);
   ASSERT_EQ(SaveReport(grid, path), ReportResult::Saved);
   EXPECT_TRUE(ReadWholeFile(path).empty());
 }
 
 TEST(Win32Report, FoldersReadOnlyFilesAndMissingFoldersCannotBeOpened) {
   TempTree tree;
-  MemoryGrid grid;
+  ResultSet grid;
   Fill(grid, "a");
   const std::string readOnly = tree.Write("kept.txt", "old");
   ASSERT_TRUE(::SetFileAttributesW(SystemPath(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));

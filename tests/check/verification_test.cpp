@@ -198,14 +198,15 @@ TEST_F(CheckVerification, RemembersWhatItSawOfEachSettledFile) {
   ASSERT_EQ(Check(), 3);
   std::map<std::string, int> rowOf;
   for (int row = 1; row <= 3; ++row) rowOf[grid.Cell(1, row)] = row;
-  const auto facts = engine.VerifiedFacts(rowOf.at("a"));
+  const auto facts = results.VerifiedFacts(rowOf.at("a"));
   ASSERT_TRUE(facts.has_value());
   EXPECT_EQ(*facts, *fs.Examine(a, false));
-  EXPECT_TRUE(engine.VerifiedFacts(rowOf.at("b")).has_value());
-  EXPECT_FALSE(engine.VerifiedFacts(rowOf.at("c")).has_value());
-  EXPECT_FALSE(engine.VerifiedFacts(4).has_value());
-  engine.ForgetVerifiedFacts();
-  EXPECT_FALSE(engine.VerifiedFacts(rowOf.at("a")).has_value());
+  EXPECT_TRUE(results.VerifiedFacts(rowOf.at("b")).has_value());
+  EXPECT_FALSE(results.VerifiedFacts(rowOf.at("c")).has_value());
+  EXPECT_FALSE(results.VerifiedFacts(4).has_value());
+  // A new extraction knows nothing of the files yet.
+  ASSERT_EQ(engine.TakeOutCheckFiles(), 3);
+  EXPECT_FALSE(results.VerifiedFacts(rowOf.at("a")).has_value());
 }
 
 // FIFOs and symbolic links are POSIX's.
@@ -332,13 +333,15 @@ TEST_P(CheckVerificationStop, ArrivingWhileAGroupIsReadCompletesTheGroup) {
   TempTree tree;
   constexpr int kFiles = 100;
   for (int i = 0; i < kFiles; ++i) tree.WriteSized("same/" + std::to_string(1000 + i), 200 * 1024, 5);
+  // The file system sets the stop, so the engine is wired here around it.
   SignatureTable table;
-  MemoryGrid grid;
+  ResultSet results;
+  const ResultCells grid(results);
   MemoryStatusPanels status;
   MemoryJobSettings settings;
   StopRequest stop;
   StopAtOpen fs(stop);
-  DuplicateEngine engine(table, grid, status, settings, stop, fs);
+  DuplicateEngine engine(table, results, status, settings, stop, fs);
   engine.SetReaderThreads(readers);
   engine.GetFiles(tree.Root());
   ASSERT_EQ(engine.TakeOutCheckFiles(), kFiles);

@@ -6,7 +6,7 @@
 
 #include "cli/run_cli.h"
 #include "support/temp_tree.h"
-#include "toolkit/memory_grid.h"
+#include "support/result_rows.h"
 
 namespace kestrilo::testing {
 namespace {
@@ -39,11 +39,9 @@ TEST(FdupesLine, EscapesOnlyBackslashAndNewline) {
 }
 
 TEST(Listing, GroupsInNumberOrderAndLeavesOutRowsWithoutNumber) {
-  MemoryGrid grid;
-  const std::vector<GridRow> rows{{"2", "b", "7", "/x"}, {"1", "a", "3", "/x"}, {"", "gone", "7", "/y"},
-                                  {"2", "b", "7", ""},   {"1", "a", "3", "/z"}, {"", "lonely", "9", "/x"}};
-  grid.SetRowCount(static_cast<int>(rows.size()) + 2);
-  for (std::size_t i = 0; i < rows.size(); ++i) grid.SetRows(static_cast<int>(i) + 1, rows[i]);
+  ResultSet grid;
+  grid.Replace({MadeRow(2, "b", 7, "/x"), MadeRow(1, "a", 3, "/x"), MadeRow(2, "gone", 7, "/y", true),
+                MadeRow(2, "b", 7, ""), MadeRow(1, "a", 3, "/z"), MadeRow(0, "lonely", 9, "/x")});
   EXPECT_EQ(cli::ListingText(grid, cli::OutputFormat::Fdupes, 9), "/x/a\n/z/a\n\n/x/b\n/b\n\n");
   EXPECT_EQ(cli::ListingText(grid, cli::OutputFormat::Json, 9),
             "{\n  \"groups\": [\n"
@@ -51,7 +49,7 @@ TEST(Listing, GroupsInNumberOrderAndLeavesOutRowsWithoutNumber) {
             "    {\"group\": 2, \"size\": 7, \"paths\": [\"/x/b\", \"/b\"]}\n  ],\n"
             "  \"group_count\": 2,\n  \"files_in_groups\": 4,\n  \"files_registered\": 9\n}\n");
   EXPECT_EQ(cli::ListingText(grid, cli::OutputFormat::Report, 9), "2, b, 7, /x\n1, a, 3, /x\n2, b, 7, \n1, a, 3, /z\n");
-  MemoryGrid empty;
+  ResultSet empty;
   EXPECT_EQ(cli::ListingText(empty, cli::OutputFormat::Fdupes, 0), "");
   EXPECT_EQ(cli::ListingText(empty, cli::OutputFormat::Json, 0),
             "{\n  \"groups\": [],\n  \"group_count\": 0,\n  \"files_in_groups\": 0,\n  \"files_registered\": 0\n}\n");

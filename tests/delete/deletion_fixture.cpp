@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/path_text.h"
+#include "support/result_rows.h"
 
 namespace kestrilo::testing {
 
@@ -68,20 +69,31 @@ std::optional<FileSystem::MountInfo> MountFakingFileSystem::MountOf(const std::s
 }
 
 void DeletionWorld::RunCheck() {
-  engine.SetReaderThreads(1);
-  engine.GetFiles(tree.Root());
-  if (engine.TakeOutCheckFiles() != 0) engine.CheckFiles();
+  session.SetReaderThreads(1);
+  session.GetFiles(tree.Root());
+  session.RunDuplicateCheck();
 }
 
 void DeletionWorld::LayOut(const std::vector<HandRow>& rows) {
-  grid.SetRowCount(static_cast<int>(rows.size()) + 2);
-  int row = 1;
+  laidOut.clear();
   for (const auto& entry : rows) {
     const std::string relative = entry.folder.empty() ? entry.name : entry.folder + kSeparator + entry.name;
     tree.Write(relative, entry.content);
-    grid.SetRows(row++, {entry.group, entry.name, std::to_string(entry.content.size()), FolderCell(entry.folder)});
+    const int group = entry.group.empty() ? 0 : std::stoi(entry.group);
+    laidOut.push_back(MadeRow(group, entry.name, entry.content.size(), FolderCell(entry.folder)));
   }
-  grid.SetRows(row, {});
+  results.Replace(laidOut);
+  grid.SetRow(1);
+}
+
+void DeletionWorld::ReplaceRow(int number, ResultRow row) {
+  const auto index = static_cast<std::size_t>(number - 1);
+  if (index == laidOut.size()) {
+    laidOut.push_back(std::move(row));
+  } else {
+    laidOut.at(index) = std::move(row);
+  }
+  results.Replace(laidOut);
   grid.SetRow(1);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the deletion tests share: a temporary tree, the in-memory toolkit, the
-// real engine and the deletion commands over a file system that tests can
+// What the deletion tests share: a temporary tree, the in-memory toolkit, a
+// real check session and the deletion commands over a file system that tests can
 // fault (a removal that fails, a file that cannot be read) and give fake
 // mounts (another file system, a network one).
 
@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
+#include "check/result_cells.h"
 #include "delete/deletion_commands.h"
+#include "delete/duplicate_deletion.h"
 #include "platform/faulty_file_system.h"
 #include "platform/file_system.h"
-#include "store/signature_table.h"
 #include "support/temp_tree.h"
 #include "toolkit/job_settings.h"
-#include "toolkit/memory_grid.h"
 #include "toolkit/memory_status_panels.h"
 #include "toolkit/scripted_dialogs.h"
 #include "toolkit/stop_request.h"
@@ -66,6 +66,9 @@ struct DeletionWorld {
   // had numbered them. The verification pass did not run, so nothing is known
   // of the files: every partner is checked by reading it.
   void LayOut(const std::vector<HandRow>& rows);
+  // Puts `row` in place of data row `number` of the hand-made rows, or after
+  // the last one.
+  void ReplaceRow(int number, ResultRow row);
 
   // Folder cell of a folder relative to the tree's root.
   std::string FolderCell(const std::string& folder) const;
@@ -85,17 +88,20 @@ struct DeletionWorld {
   void Answer(bool ok) { dialogs.answers.push_back(ok); }
 
   TempTree tree;
-  MemoryGrid grid;
   MemoryStatusPanels status;
   ScriptedDialogs dialogs;
   FileSystem& real = SystemFileSystem();
   FaultyFileSystem faulty{real};
   MountFakingFileSystem fs{faulty};
-  SignatureTable table;
   MemoryJobSettings settings;
-  StopRequest stop;
-  DuplicateEngine engine{table, grid, status, settings, stop, fs};
-  DeletionCommands commands{grid, status, dialogs, fs, engine};
+  CheckSession session{status, settings, fs};
+  ResultSet& results = session.Results();
+  StopRequest& stop = session.Stop();
+  ResultCells grid{results};
+  DeletionCommands commands{grid, results, status, dialogs, fs};
+  DuplicateDeletion bulk{results, status, fs};
+  // The rows LayOut made.
+  std::vector<ResultRow> laidOut;
 };
 
 class DeletionTest : public ::testing::Test, public DeletionWorld {};

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/memory_grid.h"
+#include "support/result_rows.h"
 
-namespace kestrilo {
+namespace kestrilo::testing {
 namespace {
 
 struct PartnerCase {
@@ -23,9 +23,10 @@ class PartnersOfTest : public ::testing::TestWithParam<PartnerCase> {};
 
 TEST_P(PartnersOfTest, FindsTheNearestNumberedRowsOfTheGroup) {
   const auto& c = GetParam();
-  MemoryGrid grid;
-  grid.SetRowCount(static_cast<int>(c.groups.size()) + 2);
-  for (std::size_t i = 0; i < c.groups.size(); ++i) grid.SetCell(0, static_cast<int>(i) + 1, c.groups[i]);
+  std::vector<ResultRow> rows;
+  for (const std::string& group : c.groups) rows.push_back(MadeRow(group.empty() ? 0 : std::stoi(group), "f", 1, "/d"));
+  ResultSet grid;
+  grid.Replace(std::move(rows));
   EXPECT_EQ(PartnersOf(grid, c.row), c.partners);
 }
 
@@ -45,10 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NumberedRows, StopAtTheDataRowsAndPassOverBlankRows) {
-  MemoryGrid grid;
-  grid.SetRowCount(6);
-  grid.SetCell(0, 1, "4");
-  grid.SetCell(0, 3, "5");
+  // A deleted row of group 5 shows no group.
+  ResultSet grid;
+  grid.Replace({MadeRow(4, "a", 1, "/d"), MadeRow(0, "b", 1, "/d"), MadeRow(5, "c", 1, "/d"),
+                MadeRow(5, "d", 1, "/d", true)});
   EXPECT_EQ(NumberedRowAbove(grid, 3), 1);
   EXPECT_EQ(NumberedRowAbove(grid, 1), std::nullopt);
   EXPECT_EQ(NumberedRowBelow(grid, 1), 3);
@@ -58,4 +59,4 @@ TEST(NumberedRows, StopAtTheDataRowsAndPassOverBlankRows) {
 }
 
 }  // namespace
-}  // namespace kestrilo
+}  // namespace kestrilo::testing

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "delete/deletion_fixture.h"
+#include "support/result_rows.h"
 #include "platform/path_text.h"
 
 namespace kestrilo::testing {
@@ -122,7 +123,7 @@ TEST_F(SingleDeletionTest, FailedRemovalKeepsFileAndRow) {
 TEST_F(SingleDeletionTest, FileInTheRootFolderIsNamedFromTheRoot) {
   LayOut({{"1", "d", "b", "same"}, {"1", "d", "c", "same"}});
   // The root folder's cell ("" or "C:"); nothing of that name is there.
-  grid.SetRows(1, {"1", "kestrilo-absent-\x01", "4", RootCell()});
+  ReplaceRow(1, MadeRow(1, "kestrilo-absent-\x01", 4, RootCell()));
   DeleteRow(1);
   EXPECT_EQ(dialogs.asked.at(0).first, "kestrilo-absent-\x01 を削除してもよろしいですか？");
   EXPECT_EQ(status.Text(1), RootCell() + kSeparator + "kestrilo-absent-\x01 が削除できませんでした");
@@ -148,9 +149,7 @@ TEST_F(SingleDeletionTest, OneFileUnderTwoPathsIsNeverDeleted) {
   tree.Remove("d/b");
   tree.HardLink("d/b", "d/a");
   tree.Symlink("via", tree.Path("d"));
-  grid.SetRowCount(5);
-  grid.SetRows(3, {"1", "a", "4", tree.Path("via")});
-  grid.SetRows(4, {});
+  ReplaceRow(3, MadeRow(1, "a", 4, tree.Path("via")));
   for (const int row : {1, 2, 3}) {
     DeleteRow(row);
     EXPECT_EQ(status.Text(1), FullPath(row) + " が削除できませんでした") << "row " << row;

@@ -1,5 +1,5 @@
 #pragma once
-// Run control over the real engine on a temporary tree, with a window that
+// Run control over a real check session on a temporary tree, with a window that
 // records what is done to it and an event pump that lets a test act "from the
 // window" while a job runs.
 
@@ -11,26 +11,25 @@
 #include <thread>
 #include <vector>
 
-#include "check/duplicate_engine.h"
+#include "check/check_session.h"
+#include "check/result_cells.h"
 #include "gated_file_system.h"
 #include "platform/file_system.h"
 #include "run/job_bodies.h"
 #include "run/run_control.h"
-#include "store/signature_table.h"
 #include "support/temp_tree.h"
 #include "toolkit/event_pump.h"
 #include "toolkit/job_settings.h"
-#include "toolkit/memory_grid.h"
 #include "toolkit/memory_status_panels.h"
 #include "toolkit/stop_request.h"
 #include "toolkit/window_state.h"
 
 namespace kestrilo::testing {
 
-// The engine's jobs, with optional faults and a gate after the walk's body.
+// The session's jobs, with optional faults and a gate after the walk's body.
 class HookedJobBodies final : public JobBodies {
  public:
-  explicit HookedJobBodies(DuplicateEngine& engine) : engine_(engine) {}
+  explicit HookedJobBodies(CheckSession& session) : session_(session) {}
 
   // Thrown instead of doing the job, when set.
   std::exception_ptr walkFault;
@@ -39,17 +38,16 @@ class HookedJobBodies final : public JobBodies {
 
   void GetFiles(const std::string& path) override {
     if (walkFault) std::rethrow_exception(walkFault);
-    engine_.GetFiles(path);
+    session_.GetFiles(path);
     if (afterWalk != nullptr) afterWalk->ArriveAndWait();
   }
-  int TakeOutCheckFiles() override {
+  CheckOutcome RunDuplicateCheck() override {
     if (checkFault) std::rethrow_exception(checkFault);
-    return engine_.TakeOutCheckFiles();
+    return session_.RunDuplicateCheck();
   }
-  void CheckFiles() override { engine_.CheckFiles(); }
 
  private:
-  DuplicateEngine& engine_;
+  CheckSession& session_;
 };
 
 // Records every change as "-Control", "+Control" or "caption:TEXT".
@@ -86,17 +84,17 @@ class ScriptedPump final : public EventPump {
 
 struct RunFixture {
   TempTree tree;
-  SignatureTable table;
-  MemoryGrid grid;
   MemoryStatusPanels status;
   MemoryJobSettings settings;
-  StopRequest stop;
   GatedFileSystem fs;
-  DuplicateEngine engine{table, grid, status, settings, stop, fs};
-  HookedJobBodies jobs{engine};
+  CheckSession session{status, settings, fs};
+  const SignatureTable& table = session.Table();
+  const ResultCells grid{session.Results()};
+  StopRequest& stop = session.Stop();
+  HookedJobBodies jobs{session};
   RecordingWindow window;
   ScriptedPump pump;
-  RunControl run{jobs, table, grid, status, settings, stop, window, pump};
+  RunControl run{jobs, session, status, settings, window, pump};
 
   ~RunFixture() { fs.OpenAll(); }
 
