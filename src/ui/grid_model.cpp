@@ -8,7 +8,7 @@ namespace kestrilo {
 
 namespace {
 
-bool IsNumberColumn(int column) { return column == 0 || column == 2; }
+bool IsNumberColumn(int column) { return column == kGroupColumn || column == kSizeColumn; }
 
 }  // namespace
 

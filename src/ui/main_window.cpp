@@ -39,7 +39,7 @@ struct Column {
 constexpr Column kColumns[kGridColumns] = {{30, ""}, {110, "ファイル名"}, {70, "サイズ"}, {330, "パス"}};
 // The folder column takes the width the window gains over its first width;
 // the other columns keep theirs.
-constexpr int kGrowingColumn = 3;
+constexpr int kGrowingColumn = kFolderColumn;
 // The smallest grid still shows its header and two rows.
 constexpr int kGridMinimumRows = 2;
 

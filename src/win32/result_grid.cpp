@@ -165,7 +165,7 @@ void ResultGrid::Paint(HDC dc, const RECT& client) {
 void ResultGrid::PaintCell(HDC dc, int column, int row, const std::string& text, RECT cell) {
   const bool fixed = row == 0;
   // The focused cell is the current row's first cell while the grid has the focus.
-  const bool focused = !fixed && row == cells_.Row() && column == 0 && GetFocus() == hwnd_;
+  const bool focused = !fixed && row == cells_.Row() && column == kGroupColumn && GetFocus() == hwnd_;
   const bool selected = !fixed && row >= SelectionFirst() && row <= SelectionLast();
 
   // The focused cell is not drawn as selected: its background stays the grid's.
@@ -194,7 +194,7 @@ void ResultGrid::PaintCell(HDC dc, int column, int row, const std::string& text,
   InflateRect(&inner, -2, -2);
   // Group numbers and sizes right-aligned, names and folders left-aligned;
   // names are plain text, an "&" in them is no mnemonic.
-  const UINT align = (column == 0 || column == 2) ? DT_RIGHT : DT_LEFT;
+  const UINT align = (column == kGroupColumn || column == kSizeColumn) ? DT_RIGHT : DT_LEFT;
   const std::wstring wide = Wide(text);
   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &inner, align | DT_NOPREFIX);
 }
