@@ -17,9 +17,9 @@
 #include "check/duplicate_engine.h"
 #include "platform/file_system.h"
 #include "store/signature_table.h"
+#include "support/memory_status_panels.h"
 #include "toolkit/job_settings.h"
 #include "toolkit/memory_grid.h"
-#include "toolkit/memory_status_panels.h"
 #include "toolkit/stop_request.h"
 
 namespace {

@@ -4,13 +4,29 @@
 #include <utility>
 #include <vector>
 
+#include "cli/no_questions.h"
 #include "cli/output_format.h"
 #include "delete/deletion_commands.h"
 #include "platform/path_text.h"
-#include "toolkit/memory_status_panels.h"
-#include "toolkit/scripted_dialogs.h"
 
 namespace kestrilo::cli {
+
+namespace {
+
+// Keeps the pass's texts off the console: its count would tell of files
+// removed, and none is. Only a refusal is passed on.
+class PassStatus final : public StatusPanels {
+ public:
+  void SetPanelText(int panel, std::string text) override {
+    if (panel == 1) message_ = std::move(text);
+  }
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::string message_;
+};
+
+}  // namespace
 
 bool DryRunFileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
   return real_.ListFolder(folder, out);
@@ -56,8 +72,8 @@ std::optional<int> DryRunDeletion(Grid& grid, FileSystem& fs, const DuplicateEng
                                   const std::string& folder, bool onDrive, const StopRequest& stop,
                                   std::FILE* out) {
   DryRunFileSystem pretend(fs);
-  MemoryStatusPanels passStatus(false);
-  ScriptedDialogs noQuestions;
+  PassStatus passStatus;
+  NoQuestions noQuestions;
   DeletionCommands deletion(grid, passStatus, noQuestions, pretend, engine);
   // Paths are taken at the removal, before the row's name cell is emptied.
   std::vector<std::pair<int, std::string>> removed;
@@ -68,7 +84,7 @@ std::optional<int> DryRunDeletion(Grid& grid, FileSystem& fs, const DuplicateEng
   });
   const auto count = onDrive ? deletion.DeleteOnDrive(folder, stop) : deletion.DeleteBelow(folder, stop);
   if (!count) {
-    status.SetPanelText(1, passStatus.Text(1));
+    status.SetPanelText(1, passStatus.Message());
     return std::nullopt;
   }
   for (const auto& [row, path] : removed) {

@@ -17,6 +17,7 @@
 #include "cli/console_status.h"
 #include "cli/dry_run.h"
 #include "cli/help_text.h"
+#include "cli/no_questions.h"
 #include "cli/output_format.h"
 #include "cli/stop_signals.h"
 #include "delete/deletion_commands.h"
@@ -26,7 +27,6 @@
 #include "run/run_texts.h"
 #include "store/signature_table.h"
 #include "toolkit/memory_grid.h"
-#include "toolkit/scripted_dialogs.h"
 #include "version/version.h"
 
 namespace {
@@ -120,7 +120,7 @@ int Run(int argc, char** argv) {
       const bool agreed = options->yes || ConfirmOnTerminal(question);
       if (stopRequest.IsSet()) return Interrupted();
       if (agreed) {
-        ScriptedDialogs noQuestions;
+        cli::NoQuestions noQuestions;
         DeletionCommands deletion(grid, status, noQuestions, fs, engine);
         const auto removed =
             below ? deletion.DeleteBelow(folder, stopRequest) : deletion.DeleteOnDrive(folder, stopRequest);

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "check/duplicate_engine.h"
-#include "platform/faulty_file_system.h"
 #include "store/signature_table.h"
+#include "support/faulty_file_system.h"
+#include "support/memory_status_panels.h"
 #include "support/temp_tree.h"
 #include "toolkit/memory_grid.h"
-#include "toolkit/memory_status_panels.h"
 
 namespace kestrilo::testing {
 

@@ -17,11 +17,11 @@
 #include "run/job_bodies.h"
 #include "run/run_control.h"
 #include "store/signature_table.h"
+#include "support/memory_status_panels.h"
 #include "support/temp_tree.h"
 #include "toolkit/event_pump.h"
 #include "toolkit/job_settings.h"
 #include "toolkit/memory_grid.h"
-#include "toolkit/memory_status_panels.h"
 #include "toolkit/stop_request.h"
 #include "toolkit/window_state.h"
 
