@@ -17,7 +17,7 @@
 #include "check/check_session.h"
 #include "platform/file_system.h"
 #include "toolkit/job_settings.h"
-#include "toolkit/memory_status_panels.h"
+#include "support/memory_status_panels.h"
 
 namespace {
 

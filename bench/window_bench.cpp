@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "toolkit/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "ui/main_window.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include "check/check_session.h"
 #include "check/result_cells.h"
-#include "platform/faulty_file_system.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_tree.h"
-#include "toolkit/memory_status_panels.h"
+#include "support/memory_status_panels.h"
 
 namespace kestrilo::testing {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/faulty_file_system.h"
 #include "support/bounded_run.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_tree.h"
 
 namespace kestrilo {

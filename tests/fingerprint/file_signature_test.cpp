@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/faulty_file_system.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_tree.h"
 
 namespace kestrilo {

@@ -20,7 +20,7 @@
 #include "support/temp_tree.h"
 #include "toolkit/event_pump.h"
 #include "toolkit/job_settings.h"
-#include "toolkit/memory_status_panels.h"
+#include "support/memory_status_panels.h"
 #include "toolkit/stop_request.h"
 #include "toolkit/window_state.h"
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "run/gated_file_system.h"
+#include "support/scripted_dialogs.h"
 #include "support/temp_tree.h"
-#include "toolkit/scripted_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
 

@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "run/gated_file_system.h"
+#include "support/scripted_dialogs.h"
 #include "support/temp_tree.h"
-#include "toolkit/scripted_dialogs.h"
 #include "win32/main_window.h"
 #include "win32/win32_dialogs.h"
 

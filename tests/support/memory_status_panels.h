@@ -1,6 +1,6 @@
 #pragma once
 // Status panels held in memory: the latest text of each panel, and optionally
-// every text in the order it was set (for tests and the command line).
+// every text in the order it was set (for tests and benchmarks).
 
 #include <mutex>
 #include <string>

@@ -1,4 +1,4 @@
-#include "toolkit/memory_status_panels.h"
+#include "support/memory_status_panels.h"
 
 namespace kestrilo {
 

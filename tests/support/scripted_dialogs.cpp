@@ -1,4 +1,4 @@
-#include "toolkit/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 
 namespace kestrilo {
 
