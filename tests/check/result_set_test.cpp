@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "check/result_cells.h"
+#include "platform/path_text.h"
 #include "support/result_rows.h"
 
 namespace kestrilo::testing {
@@ -25,7 +26,7 @@ TEST(CheckResultCells, ShowEachRowAsTheGridDoes) {
   EXPECT_EQ(grid.Cell(kFolderColumn, 1), "/d");
   EXPECT_EQ(grid.Cell(kGridColumns, 1), "");
   EXPECT_EQ(results.GroupOf(3), 0);
-  EXPECT_EQ(results.PathOf(3), "/old/gone") << "the deleted row still knows its file";
+  EXPECT_EQ(results.PathOf(3), std::string("/old") + kSeparator + "gone") << "the deleted row still knows its file";
 }
 
 TEST(CheckResultCells, ANewSetOfRowsStartsAtTheFirstRow) {
