@@ -4,9 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "cli/no_questions.h"
 #include "cli/output_format.h"
-#include "delete/deletion_commands.h"
+#include "delete/duplicate_deletion.h"
 #include "platform/path_text.h"
 
 namespace kestrilo::cli {
@@ -73,8 +72,7 @@ std::optional<int> DryRunDeletion(Grid& grid, FileSystem& fs, const DuplicateEng
                                   std::FILE* out) {
   DryRunFileSystem pretend(fs);
   PassStatus passStatus;
-  NoQuestions noQuestions;
-  DeletionCommands deletion(grid, passStatus, noQuestions, pretend, engine);
+  DuplicateDeletion deletion(grid, passStatus, pretend, engine);
   // Paths are taken at the removal, before the row's name cell is emptied.
   std::vector<std::pair<int, std::string>> removed;
   std::map<int, int> vouchedBy;

@@ -17,10 +17,9 @@
 #include "cli/console_status.h"
 #include "cli/dry_run.h"
 #include "cli/help_text.h"
-#include "cli/no_questions.h"
 #include "cli/output_format.h"
 #include "cli/stop_signals.h"
-#include "delete/deletion_commands.h"
+#include "delete/duplicate_deletion.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "run/job_failure.h"
@@ -120,8 +119,7 @@ int Run(int argc, char** argv) {
       const bool agreed = options->yes || ConfirmOnTerminal(question);
       if (stopRequest.IsSet()) return Interrupted();
       if (agreed) {
-        cli::NoQuestions noQuestions;
-        DeletionCommands deletion(grid, status, noQuestions, fs, engine);
+        DuplicateDeletion deletion(grid, status, fs, engine);
         const auto removed =
             below ? deletion.DeleteBelow(folder, stopRequest) : deletion.DeleteOnDrive(folder, stopRequest);
         // A stopped pass has said how many files it removed; the report would

@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "delete/bulk_pass.h"
-#include "delete/deletion_scope.h"
 #include "delete/deletion_texts.h"
 #include "delete/grid_row.h"
 #include "delete/partner_scan.h"
@@ -14,7 +12,7 @@ namespace kestrilo {
 
 DeletionCommands::DeletionCommands(Grid& grid, StatusPanels& status, Dialogs& dialogs, FileSystem& fs,
                                    const DuplicateEngine& engine)
-    : grid_(grid), status_(status), dialogs_(dialogs), fs_(fs), engine_(engine) {}
+    : grid_(grid), status_(status), dialogs_(dialogs), fs_(fs), engine_(engine), bulk_(grid, status, fs, engine) {}
 
 namespace {
 
@@ -23,15 +21,6 @@ namespace {
 std::string CurrentGroup(const Grid& grid) {
   const int row = grid.Row();
   return IsDataRow(grid, row) ? GroupOf(grid, row) : std::string();
-}
-
-// One bulk pass over the rows in scope, reported by its count in panel 1.
-int RunPass(Grid& grid, StatusPanels& status, FileSystem& fs, const DuplicateEngine& engine,
-            const RemovalObserver& observer, const FolderScope& inScope, const StopRequest& stop) {
-  VerifiedRemoval removal(grid, fs, engine, observer);
-  const int count = DelFiles(grid, removal, inScope, stop);
-  status.SetPanelText(1, std::to_string(count) + texts::kFilesDeleted);
-  return count;
 }
 
 // The window's passes run on its own thread to the end: nobody can stop them.
@@ -52,7 +41,7 @@ void DeletionCommands::Delete1Click() {
   }
   if (!dialogs_.AskOkCancel(grid_.Cell(kNameColumn, row) + texts::kAskDeleteFile, texts::kConfirmCaption)) return;
   const std::string path = FullPathOf(grid_, row);
-  VerifiedRemoval removal(grid_, fs_, engine_, observer_);
+  VerifiedRemoval removal(grid_, fs_, engine_);
   status_.SetPanelText(1, path + (removal.Remove(row, partners) ? texts::kFileDeleted : texts::kFileNotDeleted));
 }
 
@@ -63,7 +52,7 @@ void DeletionCommands::N4Click() {
   }
   const std::string folder = grid_.Cell(kFolderColumn, grid_.Row());
   if (!dialogs_.AskOkCancel(FolderPathOf(folder) + texts::kAskDeleteBelowPath, texts::kConfirmCaption)) return;
-  DeleteBelow(folder, kNeverStops);
+  bulk_.DeleteBelow(folder, kNeverStops);
 }
 
 void DeletionCommands::A2Click() {
@@ -71,26 +60,16 @@ void DeletionCommands::A2Click() {
     status_.SetPanelText(1, texts::kNotDuplicate);
     return;
   }
-  const auto mount = fs_.MountOf(FolderPathOf(grid_.Cell(kFolderColumn, grid_.Row())));
+  const std::string folder = grid_.Cell(kFolderColumn, grid_.Row());
+  const auto mount = fs_.MountOf(FolderPathOf(folder));
   if (!mount || mount->isNetwork) {
     status_.SetPanelText(1, texts::kNetworkDriveRefused);
     return;
   }
   if (!dialogs_.AskOkCancel(mount->mountPoint + texts::kAskDeleteOnDrive, texts::kConfirmCaption)) return;
-  RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device), kNeverStops);
-}
-
-std::optional<int> DeletionCommands::DeleteBelow(const std::string& folder, const StopRequest& stop) {
-  return RunPass(grid_, status_, fs_, engine_, observer_, BelowFolder(WithoutTrailingSeparators(folder)), stop);
-}
-
-std::optional<int> DeletionCommands::DeleteOnDrive(const std::string& folder, const StopRequest& stop) {
-  const auto mount = fs_.MountOf(FolderPathOf(folder));
-  if (!mount || mount->isNetwork) {
-    status_.SetPanelText(1, texts::kNetworkDriveRefused);
-    return std::nullopt;
-  }
-  return RunPass(grid_, status_, fs_, engine_, observer_, OnDevice(fs_, mount->device), stop);
+  // The drive is looked up once more for the pass: the question may have
+  // stood long enough for the mounts to change.
+  bulk_.DeleteOnDrive(folder, kNeverStops);
 }
 
 }  // namespace kestrilo

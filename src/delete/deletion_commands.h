@@ -7,16 +7,12 @@
 //
 // Runs on the window's thread while no job runs. Owns nothing it is given.
 
-#include <optional>
-#include <string>
-
 #include "check/duplicate_engine.h"
-#include "delete/verified_removal.h"
+#include "delete/duplicate_deletion.h"
 #include "platform/file_system.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/grid.h"
 #include "toolkit/status_panels.h"
-#include "toolkit/stop_request.h"
 
 namespace kestrilo {
 
@@ -31,24 +27,13 @@ class DeletionCommands {
   // "同一ドライブの重複ファイルを全て削除": on the current row's file system, after the question.
   void A2Click();
 
-  // The bulk pass without a question, for callers that asked already (the
-  // command line). `folder` is a folder path; returns the number of files
-  // removed, or nothing when the scope is refused (a network file system).
-  // Panel 1 gets the count text (or the refusal) as with the menu commands.
-  // Once `stop` is set, the pass removes nothing more and counts what it removed.
-  std::optional<int> DeleteBelow(const std::string& folder, const StopRequest& stop);
-  std::optional<int> DeleteOnDrive(const std::string& folder, const StopRequest& stop);
-
-  // Told of every file the commands remove from now on.
-  void SetRemovalObserver(RemovalObserver observer) { observer_ = std::move(observer); }
-
  private:
   Grid& grid_;
   StatusPanels& status_;
   Dialogs& dialogs_;
   FileSystem& fs_;
   const DuplicateEngine& engine_;
-  RemovalObserver observer_;
+  DuplicateDeletion bulk_;
 };
 
 }  // namespace kestrilo

@@ -178,7 +178,7 @@ TEST_F(BulkDeletionTest, NetworkFileSystemIsRefusedButItsPathIsNot) {
   commands.A2Click();
   EXPECT_EQ(status.Text(1), kNetwork);
   EXPECT_TRUE(dialogs.asked.empty());
-  EXPECT_EQ(commands.DeleteOnDrive(tree.Path("net"), stop), std::nullopt);
+  EXPECT_EQ(deletion.DeleteOnDrive(tree.Path("net"), stop), std::nullopt);
   EXPECT_EQ(status.Text(1), kNetwork);
   EXPECT_EQ(Groups(), (std::vector<std::string>{"1", "1"}));
 
@@ -190,11 +190,11 @@ TEST_F(BulkDeletionTest, NetworkFileSystemIsRefusedButItsPathIsNot) {
 
 TEST_F(BulkDeletionTest, CommandLinePassesTakeAFolderArgument) {
   LayOut({{"1", "d", "a", "same"}, {"1", "d", "b", "same"}, {"2", "e", "c", "x"}, {"2", "e", "f", "x"}});
-  EXPECT_EQ(commands.DeleteBelow(tree.Path("d") + kSeparator, stop), 1);
+  EXPECT_EQ(deletion.DeleteBelow(tree.Path("d") + kSeparator, stop), 1);
   EXPECT_EQ(status.Text(1), Deleted(1));
-  EXPECT_EQ(commands.DeleteBelow(RootCell() + kSeparator, stop), 1);  // the root holds every folder
+  EXPECT_EQ(deletion.DeleteBelow(RootCell() + kSeparator, stop), 1);  // the root holds every folder
   EXPECT_EQ(Groups(), (std::vector<std::string>{"", "1", "", "2"}));
-  EXPECT_EQ(commands.DeleteOnDrive(tree.Path("e"), stop), 0);
+  EXPECT_EQ(deletion.DeleteOnDrive(tree.Path("e"), stop), 0);
   EXPECT_EQ(status.Text(1), Deleted(0));
   EXPECT_TRUE(dialogs.asked.empty());
 }
@@ -202,11 +202,11 @@ TEST_F(BulkDeletionTest, CommandLinePassesTakeAFolderArgument) {
 TEST_F(BulkDeletionTest, AStopRequestEndsThePassBeforeTheNextFile) {
   LayOut({{"1", "d", "a", "same"}, {"1", "d", "b", "same"}, {"2", "d", "c", "x"}, {"2", "d", "f", "x"}});
   stop.Set();
-  EXPECT_EQ(commands.DeleteBelow(tree.Path("d"), stop), 0);
+  EXPECT_EQ(deletion.DeleteBelow(tree.Path("d"), stop), 0);
   EXPECT_EQ(status.Text(1), Deleted(0));
   EXPECT_EQ(Groups(), (std::vector<std::string>{"1", "1", "2", "2"}));
   stop.Clear();
-  EXPECT_EQ(commands.DeleteBelow(tree.Path("d"), stop), 2);
+  EXPECT_EQ(deletion.DeleteBelow(tree.Path("d"), stop), 2);
 }
 
 TEST_F(BulkDeletionTest, RootFolderIsShownAsTheRoot) {

@@ -192,7 +192,7 @@ TEST_F(DeletionTest, BulkPassKeepsTheLastCopyWhenTheChainEndVanished) {
   ASSERT_EQ(Groups(), (std::vector<std::string>{"1", "1", "1"}));
   const std::string middle = FullPath(2);
   ASSERT_EQ(::unlink(FullPath(3).c_str()), 0);
-  EXPECT_EQ(commands.DeleteBelow(tree.Path("d"), stop), 1);
+  EXPECT_EQ(deletion.DeleteBelow(tree.Path("d"), stop), 1);
   EXPECT_EQ(Groups(), (std::vector<std::string>{"", "1", "1"}));
   EXPECT_EQ(ReadWholeFile(middle), kContent);
 }
@@ -207,7 +207,7 @@ TEST_F(DeletionTest, BulkPassTriesThePartnerBelowWhenTheOneAboveFails) {
   ASSERT_EQ(RowOf("a/keep"), 1);
   const std::string last = FullPath(3);
   tree.Remove("a/keep");
-  EXPECT_EQ(commands.DeleteBelow(tree.Path("d"), stop), 1);
+  EXPECT_EQ(deletion.DeleteBelow(tree.Path("d"), stop), 1);
   EXPECT_EQ(Groups(), (std::vector<std::string>{"1", "", "1"}));
   EXPECT_EQ(ReadWholeFile(last), kContent);
 }

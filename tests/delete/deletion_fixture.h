@@ -1,8 +1,8 @@
 #pragma once
 // What the deletion tests share: a temporary tree, the in-memory toolkit, the
-// real engine and the deletion commands over a file system that tests can
-// fault (a removal that fails, a file that cannot be read) and give fake
-// mounts (another file system, a network one).
+// real engine, the deletion commands and their question-free passes over a
+// file system that tests can fault (a removal that fails, a file that cannot
+// be read) and give fake mounts (another file system, a network one).
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 
 #include "check/duplicate_engine.h"
 #include "delete/deletion_commands.h"
+#include "delete/duplicate_deletion.h"
 #include "platform/file_system.h"
 #include "store/signature_table.h"
 #include "support/faulty_file_system.h"
@@ -96,6 +97,7 @@ struct DeletionWorld {
   StopRequest stop;
   DuplicateEngine engine{table, grid, status, settings, stop, fs};
   DeletionCommands commands{grid, status, dialogs, fs, engine};
+  DuplicateDeletion deletion{grid, status, fs, engine};
 };
 
 class DeletionTest : public ::testing::Test, public DeletionWorld {};
