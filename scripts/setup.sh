@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libxxhash-dev liburing-dev

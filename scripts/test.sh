@@ -9,6 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
+# Cheap, so first: the sources are laid out as .clang-format says.
+bash scripts/format_check.sh
+
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 

@@ -29,7 +29,7 @@ class OnEveryShown {
  public:
   explicit OnEveryShown(std::function<void(T*)> act) {
     timer_.setInterval(0);
-    QObject::connect(&timer_, &QTimer::timeout, [act = std::move(act)] {
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [act = std::move(act)] {
       auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
       if (dialog != nullptr && dialog->isVisible()) act(dialog);
     });

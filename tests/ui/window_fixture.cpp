@@ -105,7 +105,7 @@ std::vector<bool> WindowFixture::RunningStateControls() const {
 
 BoxAnswerer::BoxAnswerer(Qt::Key key) {
   timer_.setInterval(0);
-  QObject::connect(&timer_, &QTimer::timeout, [this, key] {
+  QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, key] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible() || box->windowHandle() == nullptr) return;
     ++answered_;
@@ -116,7 +116,7 @@ BoxAnswerer::BoxAnswerer(Qt::Key key) {
 
 AtGate::AtGate(Gate& gate, std::function<void()> action) {
   timer_.setInterval(1);
-  QObject::connect(&timer_, &QTimer::timeout, [this, &gate, action = std::move(action)] {
+  QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &gate, action = std::move(action)] {
     if (!gate.Reached()) return;
     timer_.stop();
     action();

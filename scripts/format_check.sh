@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Fails, naming the files, when a C++ file under src/, tests/, bench/ or fuzz/
+# is not laid out as .clang-format says. With --fix it lays them out instead.
+# CLANG_FORMAT names the program (Debian's clang-format by default).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+clang_format=${CLANG_FORMAT:-clang-format}
+
+mapfile -t files < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
+
+if [ "${1:-}" = "--fix" ]; then
+  "$clang_format" -i -- "${files[@]}"
+  exit 0
+fi
+
+if report=$("$clang_format" --dry-run --Werror -- "${files[@]}" 2>&1); then
+  echo "format check: ${#files[@]} files as .clang-format lays them out"
+  exit 0
+fi
+mapfile -t unformatted < <(grep -o '^[^:]*\.\(cpp\|h\):[0-9]*:[0-9]*: error' <<<"$report" | cut -d: -f1 | sort -u)
+if [ ${#unformatted[@]} -eq 0 ]; then
+  # Not a layout complaint: clang-format itself failed.
+  echo "$report" >&2
+  exit 1
+fi
+printf '%s\n' "${unformatted[@]}" >&2
+echo "format check: ${#unformatted[@]} of ${#files[@]} files are not laid out as .clang-format says;" \
+  "run scripts/format_check.sh --fix (or the format target)" >&2
+exit 1
