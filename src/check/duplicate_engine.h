@@ -10,13 +10,16 @@
 // their checkpoints and write the grid and the status panels as they go.
 // The engine owns nothing it is given; it keeps the facts of the files that
 // the last verification pass compared, by grid row, until the next extraction.
+// Each call runs one pass of its own (folder_walk.h, group_extraction.h,
+// verification.h); this is the front that the window, the command line and
+// run control see.
 
-#include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "check/candidate_facts.h"
+#include "check/candidate_grid.h"
+#include "check/verification.h"
 #include "platform/file_system.h"
 #include "store/signature_table.h"
 #include "toolkit/grid.h"
@@ -45,7 +48,7 @@ class DuplicateEngine {
   // Told, on the thread that runs CheckFiles, each time the files of one
   // signature have been compared: the bytes of the candidate files compared
   // so far and of all of them.
-  using CompareProgress = std::function<void(std::uint64_t bytesCompared, std::uint64_t bytesToCompare)>;
+  using CompareProgress = VerificationPass::Progress;
   void SetCompareProgress(CompareProgress progress) { compareProgress_ = std::move(progress); }
 
   // Walks `path` (a folder, or a single file) and registers every matching file.
@@ -68,21 +71,15 @@ class DuplicateEngine {
   void ForgetVerifiedFacts();
 
  private:
-
   SignatureTable& table_;
-  Grid& grid_;
+  CandidateGrid grid_;
   StatusPanels& status_;
   const JobSettings& settings_;
   const StopRequest& stop_;
   FileSystem& fs_;
   unsigned readerThreads_ = 0;
   CompareProgress compareProgress_;
-
-  // Per data row of the last extraction: the index of its signature in
-  // extraction order (rows of different signatures are never compared).
-  std::vector<std::uint32_t> rowSignature_;
-  // Per grid row: facts of the file when the verification pass read it.
-  std::vector<std::optional<FileFacts>> verified_;
+  CandidateFacts facts_;
 };
 
 }  // namespace kestrilo
