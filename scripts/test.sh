@@ -28,7 +28,7 @@ if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
 
   cmake --preset tsan >/dev/null
   cmake --build --preset tsan -j "$jobs"
-  TSAN_OPTIONS="halt_on_error=1" ctest --preset tsan -j "$jobs" -R '^(RunControl|Check)'
+  TSAN_OPTIONS="halt_on_error=1" ctest --preset tsan -j "$jobs" -R '^(RunControl|Check|Threads)'
 
   # 64-bit Windows, cross-built with mingw-w64; the tests run under Wine,
   # headless, in a Wine prefix below build/windows. The Win32 window's tests

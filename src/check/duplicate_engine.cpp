@@ -1,9 +1,34 @@
 #include "check/duplicate_engine.h"
 
+#include <utility>
+
+#include "check/folder_walk.h"
+#include "check/group_extraction.h"
+#include "platform/task_pool.h"
+
 namespace kestrilo {
 
 DuplicateEngine::DuplicateEngine(SignatureTable& table, ResultSet& results, StatusPanels& status,
                                  const JobSettings& settings, const StopRequest& stop, FileSystem& fs)
     : table_(table), results_(results), status_(status), settings_(settings), stop_(stop), fs_(fs) {}
+
+void DuplicateEngine::GetFiles(const std::string& path) {
+  if (stop_.IsSet()) return;
+  FolderWalk(table_, status_, settings_, stop_, fs_, EffectiveThreads(readerThreads_)).Walk(path);
+}
+
+int DuplicateEngine::TakeOutCheckFiles() {
+  results_.Clear();
+  std::vector<ResultRow> rows = GroupExtraction(table_, fs_, EffectiveThreads(readerThreads_)).TakeOut();
+  if (settings_.SortFlag() && rows.size() >= 2 && !stop_.IsSet()) SortCandidates(rows);
+  const int count = static_cast<int>(rows.size());
+  results_.Replace(std::move(rows));
+  return count;
+}
+
+int DuplicateEngine::CheckFiles() {
+  return VerificationPass(results_, table_, status_, stop_, fs_, EffectiveThreads(readerThreads_), compareProgress_)
+      .Run();
+}
 
 }  // namespace kestrilo

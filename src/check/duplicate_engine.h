@@ -8,16 +8,16 @@
 // TakeOutCheckFiles followed, when it returned non-zero, by CheckFiles. All
 // three run on one (worker) thread at a time; they read the stop request at
 // their checkpoints and write the result set and the status panels as they
-// go. The engine owns nothing it is given.
+// go. The engine owns nothing it is given. Each call runs one pass of its own (folder_walk.h, group_extraction.h,
+// verification.h); this is the front that the window, the command line and
+// run control see.
 
-#include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "platform/file_system.h"
 #include "check/result_set.h"
+#include "check/verification.h"
+#include "platform/file_system.h"
 #include "store/signature_table.h"
 #include "toolkit/job_settings.h"
 #include "toolkit/status_panels.h"
@@ -37,7 +37,7 @@ class DuplicateEngine {
   // Told, on the thread that runs CheckFiles, each time the files of one
   // signature have been compared: the bytes of the candidate files compared
   // so far and of all of them.
-  using CompareProgress = std::function<void(std::uint64_t bytesCompared, std::uint64_t bytesToCompare)>;
+  using CompareProgress = VerificationPass::Progress;
   void SetCompareProgress(CompareProgress progress) { compareProgress_ = std::move(progress); }
 
   // Walks `path` (a folder, or a single file) and registers every matching file.
@@ -49,11 +49,10 @@ class DuplicateEngine {
   int TakeOutCheckFiles();
 
   // Compares the candidates, numbers the groups of identical files and
-  // records what it saw of each file it read; returns the number of groups.
+  // records on each row what it saw of the file; returns the number of groups.
   int CheckFiles();
 
  private:
-
   SignatureTable& table_;
   ResultSet& results_;
   StatusPanels& status_;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "check/parallel_for.h"
+#include "platform/parallel_for.h"
 #include "platform/path_text.h"
 
 namespace kestrilo {

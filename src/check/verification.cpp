@@ -1,26 +1,11 @@
-// The verification pass: numbers each set of identical files.
-// Anchors are taken top to bottom; an anchor's group is every later unnumbered
-// row of its size run that is identical to it. Rows of different signatures
-// differ in their first bytes or size, so only rows of one signature are ever
-// read against each other, and two rows that name one file (same device and
-// inode) are never taken as identical. The contents of each signature's files
-// are classified on the reader threads ahead of the numbering, in the order
-// the numbering needs them, so the numbers come out as if each pair had been
-// compared in turn.
+#include "check/verification.h"
 
 #include <chrono>
-#include <deque>
-#include <future>
 #include <map>
 #include <optional>
-#include <string>
-#include <vector>
+#include <utility>
 
-#include "check/content_classes.h"
-#include "check/duplicate_engine.h"
 #include "check/status_texts.h"
-#include "check/task_pool.h"
-#include "platform/path_text.h"
 
 namespace kestrilo {
 
@@ -43,138 +28,132 @@ std::optional<FileFacts> Trustworthy(const std::optional<FileFacts>& facts, std:
   return facts;
 }
 
-struct Candidates {
-  std::vector<int> rows;  // result rows, top to bottom
-  std::vector<std::string> paths;
-  std::uint64_t bytes = 0;  // sizes of the files together
-};
-
 }  // namespace
 
-int DuplicateEngine::CheckFiles() {
-  const int dataRows = results_.Count();
-  const std::int64_t readStartNs = NowNs();
-
-  // Candidate sets (signatures) in the order of their first row, and each
-  // row's place in its set.
-  std::vector<Candidates> sets;
-  std::map<std::uint32_t, std::size_t> setOfSignature;
-  const auto rowSlots = static_cast<std::size_t>(dataRows) + 1;
-  std::vector<std::size_t> setOf(rowSlots, 0);
-  std::vector<std::size_t> placeOf(rowSlots, 0);
-  std::uint64_t bytesToCompare = 0;
+VerificationPass::VerificationPass(ResultSet& results, const SignatureTable& table, StatusPanels& status,
+                                   const StopRequest& stop, FileSystem& fs, unsigned readerThreads,
+                                   const Progress& progress)
+    : results_(results),
+      table_(table),
+      status_(status),
+      stop_(stop),
+      fs_(fs),
+      progress_(progress),
+      dataRows_(results.Count()),
+      readStartNs_(NowNs()),
+      reads_(readerThreads, 4 * static_cast<std::size_t>(readerThreads)) {
+  const auto rowSlots = static_cast<std::size_t>(dataRows_) + 1;
   results_.ForgetVerifiedFacts();
-  for (int row = 1; row <= dataRows; ++row) {
-    const auto r = static_cast<std::size_t>(row);
-    const ResultRow candidate = results_.At(row);
-    const auto [it, fresh] = setOfSignature.emplace(candidate.signature, sets.size());
-    if (fresh) sets.emplace_back();
-    Candidates& set = sets[it->second];
-    setOf[r] = it->second;
-    placeOf[r] = set.rows.size();
-    set.rows.push_back(row);
-    set.paths.push_back(candidate.Path());
-    set.bytes += candidate.size;
-    bytesToCompare += candidate.size;
-  }
+  setOf_.assign(rowSlots, 0);
+  placeOf_.assign(rowSlots, 0);
+  numbered_.assign(rowSlots, 0);
+}
 
-  const unsigned threads = EffectiveThreads(readerThreads_);
-  std::optional<TaskPool> pool;
-  if (threads > 1) pool.emplace(threads);
-  const std::size_t ahead = 4 * static_cast<std::size_t>(threads);
-  std::deque<std::future<ContentClasses>> queued;
-  std::vector<ContentClasses> classes(sets.size());
-  std::size_t submitted = 0;
-  std::size_t received = 0;
-  std::uint64_t bytesCompared = 0;
-  auto classesOf = [&](std::size_t set) -> const ContentClasses& {
-    while (received <= set) {
-      while (submitted < sets.size() && submitted < received + ahead) {
-        const Candidates* candidates = &sets[submitted++];
-        if (pool) {
-          queued.push_back(pool->Submit([this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); }));
-        } else {
-          queued.push_back(std::async(std::launch::deferred,
-                                      [this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); }));
-        }
-      }
-      classes[received] = queued.front().get();
-      queued.pop_front();
-      bytesCompared += sets[received++].bytes;
-      if (compareProgress_) compareProgress_(bytesCompared, bytesToCompare);
-    }
-    // The stop is looked at before each row only: the anchor that is being
-    // numbered gets its whole group even when a stop cut its reading short.
-    if (classes[set].stopped) {
-      const StopRequest never;
-      classes[set] = ClassifyContents(fs_, sets[set].paths, never);
-    }
-    return classes[set];
-  };
-
-  // Per set, for each place the next later place of the same class (the set's
-  // size when there is none): an anchor visits only the rows that can match
-  // it, so a large set of different files costs no scan per anchor.
-  std::vector<std::vector<std::size_t>> laterOfClassOf(sets.size());
-  auto laterOfClass = [&](std::size_t set) -> const std::vector<std::size_t>& {
-    std::vector<std::size_t>& later = laterOfClassOf[set];
-    if (later.empty()) {
-      const std::vector<int>& classOf = classes[set].classOf;
-      const std::size_t size = classOf.size();
-      later.assign(size, size);
-      // Classes are places of the set; the latest place seen of each so far.
-      std::vector<std::size_t> following(size, size);
-      for (std::size_t place = size; place-- > 0;) {
-        if (classOf[place] < 0) continue;
-        const auto of = static_cast<std::size_t>(classOf[place]);
-        later[place] = following[of];
-        following[of] = place;
-      }
-    }
-    return later;
-  };
-
-  auto counterText = [&](int groups) {
-    return std::to_string(groups) + "/" + std::to_string(dataRows) + "/" + std::to_string(table_.GetFileCount());
-  };
-
-  std::vector<char> numbered(rowSlots, 0);
+int VerificationPass::Run() {
+  CollectCandidates();
   int groups = 0;
-  for (int row = 1; row <= dataRows; ++row) {
+  for (int row = 1; row <= dataRows_; ++row) {
     if (stop_.IsSet()) {
       status_.SetPanelText(1, texts::kStopped);
-      if (pool) pool->DropPending();
+      reads_.Cancel();
       return groups;
     }
-    const auto r = static_cast<std::size_t>(row);
-    if (numbered[r]) continue;
-    const Candidates& set = sets[setOf[r]];
-    const ContentClasses& content = classesOf(setOf[r]);
-    const std::size_t place = placeOf[r];
-    results_.SetVerified(row, Trustworthy(content.facts[place], readStartNs));
-    const int anchorClass = content.classOf[place];
-    if (anchorClass < 0) continue;
-
-    bool matched = false;
-    const std::vector<std::size_t>& nextOfClass = laterOfClass(setOf[r]);
-    for (std::size_t other = nextOfClass[place]; other < set.rows.size(); other = nextOfClass[other]) {
-      const auto k = static_cast<std::size_t>(set.rows[other]);
-      if (numbered[k]) continue;
-      if (content.facts[other]->id == content.facts[place]->id) continue;
-      results_.SetGroup(row, groups + 1);
-      results_.SetGroup(set.rows[other], groups + 1);
-      numbered[r] = numbered[k] = 1;
-      results_.SetVerified(set.rows[other], Trustworthy(content.facts[other], readStartNs));
-      matched = true;
-    }
-    if (matched) {
+    if (NumberGroupOf(row, groups + 1)) {
       ++groups;
-      status_.SetPanelText(0, counterText(groups));
+      status_.SetPanelText(0, CounterText(groups));
     }
   }
-  status_.SetPanelText(0, counterText(groups));
+  status_.SetPanelText(0, CounterText(groups));
   status_.SetPanelText(1, groups > 0 ? std::to_string(groups) + texts::kGroupsFound : std::string(texts::kNoDuplicatesFound));
   return groups;
+}
+
+void VerificationPass::CollectCandidates() {
+  // A set is a signature.
+  std::map<std::uint32_t, std::size_t> setOfSignature;
+  for (int row = 1; row <= dataRows_; ++row) {
+    const auto r = static_cast<std::size_t>(row);
+    const ResultRow file = results_.At(row);
+    const auto [it, fresh] = setOfSignature.emplace(file.signature, sets_.size());
+    if (fresh) sets_.emplace_back();
+    Candidates& set = sets_[it->second];
+    setOf_[r] = it->second;
+    placeOf_[r] = set.rows.size();
+    set.rows.push_back(row);
+    set.paths.push_back(file.Path());
+    set.bytes += file.size;
+    bytesToCompare_ += file.size;
+  }
+  classes_.resize(sets_.size());
+  laterOfClass_.resize(sets_.size());
+}
+
+bool VerificationPass::NumberGroupOf(int row, int number) {
+  const auto r = static_cast<std::size_t>(row);
+  if (numbered_[r]) return false;
+  const std::size_t set = setOf_[r];
+  const ContentClasses& content = ClassesOf(set);
+  const std::size_t place = placeOf_[r];
+  results_.SetVerified(row, Trustworthy(content.facts[place], readStartNs_));
+  if (content.classOf[place] < 0) return false;
+
+  const std::vector<int>& rows = sets_[set].rows;
+  const std::vector<std::size_t>& nextOfClass = LaterOfClass(set);
+  bool matched = false;
+  for (std::size_t other = nextOfClass[place]; other < rows.size(); other = nextOfClass[other]) {
+    const auto k = static_cast<std::size_t>(rows[other]);
+    if (numbered_[k]) continue;
+    if (content.facts[other]->id == content.facts[place]->id) continue;
+    results_.SetGroup(row, number);
+    results_.SetGroup(rows[other], number);
+    numbered_[r] = numbered_[k] = 1;
+    results_.SetVerified(rows[other], Trustworthy(content.facts[other], readStartNs_));
+    matched = true;
+  }
+  return matched;
+}
+
+const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
+  while (received_ <= set) {
+    while (submitted_ < sets_.size() && reads_.HasRoom()) {
+      const Candidates* candidates = &sets_[submitted_++];
+      reads_.Push([this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); });
+    }
+    classes_[received_] = reads_.Take();
+    bytesCompared_ += sets_[received_++].bytes;
+    if (progress_) progress_(bytesCompared_, bytesToCompare_);
+  }
+  // The stop is looked at before each row only: the anchor that is being
+  // numbered gets its whole group even when a stop cut its reading short.
+  if (classes_[set].stopped) {
+    const StopRequest never;
+    classes_[set] = ClassifyContents(fs_, sets_[set].paths, never);
+  }
+  return classes_[set];
+}
+
+const std::vector<std::size_t>& VerificationPass::LaterOfClass(std::size_t set) {
+  // An anchor visits only the rows that can match it, so a large set of
+  // different files costs no scan per anchor.
+  std::vector<std::size_t>& later = laterOfClass_[set];
+  if (later.empty()) {
+    const std::vector<int>& classOf = classes_[set].classOf;
+    const std::size_t size = classOf.size();
+    later.assign(size, size);
+    // Classes are places of the set; the latest place seen of each so far.
+    std::vector<std::size_t> following(size, size);
+    for (std::size_t place = size; place-- > 0;) {
+      if (classOf[place] < 0) continue;
+      const auto of = static_cast<std::size_t>(classOf[place]);
+      later[place] = following[of];
+      following[of] = place;
+    }
+  }
+  return later;
+}
+
+std::string VerificationPass::CounterText(int groups) const {
+  return std::to_string(groups) + "/" + std::to_string(dataRows_) + "/" + std::to_string(table_.GetFileCount());
 }
 
 }  // namespace kestrilo

@@ -1,7 +1,8 @@
 #pragma once
 // A fixed set of threads that run queued tasks in submission order (each task
 // on whichever thread is free). Callers that need results in order keep the
-// futures in order; the pool itself knows nothing of results.
+// futures in order (platform/read_ahead.h); the pool itself knows nothing of
+// results.
 
 #include <condition_variable>
 #include <deque>

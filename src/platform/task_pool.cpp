@@ -1,4 +1,4 @@
-#include "check/task_pool.h"
+#include "platform/task_pool.h"
 
 #include <algorithm>
 

@@ -1,0 +1,48 @@
+#pragma once
+// Group extraction: hides the registered files that no longer exist, for good,
+// and takes out every signature that still has two or more live paths as
+// result rows, in the table's iteration order (a signature's rows together,
+// in registration order); SortCandidates then orders them by size descending,
+// then folder ascending, keeping extraction order among equals.
+//
+// Call order: one GroupExtraction per duplicate check, TakeOut once, then
+// SortCandidates when the sort flag is set. It changes the table it refers to
+// (hiding vanished paths); the rows it returns are the caller's.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/result_set.h"
+#include "platform/file_system.h"
+#include "store/signature_table.h"
+
+namespace kestrilo {
+
+class GroupExtraction {
+ public:
+  GroupExtraction(SignatureTable& table, FileSystem& fs, unsigned readerThreads);
+
+  std::vector<ResultRow> TakeOut();
+
+ private:
+  // One live (signature, path) pair in iteration order.
+  void Consider(const std::string& signature, const std::string& path);
+  void LayOut(const std::string& path, const std::string& signature);
+
+  SignatureTable& table_;
+  FileSystem& fs_;
+  unsigned readerThreads_;
+  std::vector<ResultRow> rows_;
+  // The first path of the current signature, laid out only once a second
+  // path shows that the signature has two.
+  std::string heldSignature_;
+  std::string heldPath_;
+  bool held_ = false;
+  bool pending_ = false;
+  std::uint32_t signatureIndex_ = 0;
+};
+
+void SortCandidates(std::vector<ResultRow>& rows);
+
+}  // namespace kestrilo

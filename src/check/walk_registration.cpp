@@ -1,0 +1,100 @@
+#include "check/walk_registration.h"
+
+#include <utility>
+
+#include "check/status_texts.h"
+
+namespace kestrilo {
+
+namespace {
+
+constexpr std::size_t kBatchFiles = 64;
+constexpr std::size_t kBatchesAhead = 64;
+
+}  // namespace
+
+WalkRegistration::WalkRegistration(SignatureTable& table, StatusPanels& status, const StopRequest& stop,
+                                   FileSystem& fs, unsigned threads)
+    : table_(table), status_(status), stop_(stop), fs_(fs), reads_(threads, kBatchesAhead) {}
+
+bool WalkRegistration::Add(std::string path, FolderHandle folder, std::size_t nameAt) {
+  batch_.push_back({std::move(path), std::move(folder), nameAt});
+  if (batch_.size() >= kBatchFiles) return Flush();
+  return !stopped_;
+}
+
+bool WalkRegistration::Say(const std::string& text) {
+  if (!Finish()) return false;
+  status_.SetPanelText(1, text);
+  return true;
+}
+
+bool WalkRegistration::Finish() {
+  if (!Flush()) return false;
+  while (!reads_.Empty()) {
+    if (!RegisterOldest()) return false;
+  }
+  return true;
+}
+
+bool WalkRegistration::Flush() {
+  if (stopped_) return false;
+  if (batch_.empty()) return true;
+  while (!reads_.HasRoom()) {
+    if (!RegisterOldest()) return false;
+  }
+  reads_.Push([this, files = std::move(batch_)]() mutable {
+    std::vector<FileProbe> probes = ProbeAll(files);
+    return ProbedBatch{std::move(files), std::move(probes)};
+  });
+  batch_.clear();
+  // Register whatever is done already, so the count keeps moving.
+  while (reads_.Ready()) {
+    if (!RegisterOldest()) return false;
+  }
+  return true;
+}
+
+std::vector<FileProbe> WalkRegistration::ProbeAll(const Batch& files) {
+  if (stop_.IsSet()) return {};
+  std::vector<HeadRequest> requests;
+  requests.reserve(files.size());
+  for (const auto& file : files) requests.push_back({file.folder.get(), file.path.c_str() + file.nameAt, &file.path});
+  return ProbeFiles(fs_, requests);
+}
+
+bool WalkRegistration::RegisterOldest() {
+  const ProbedBatch batch = reads_.Take();
+  for (std::size_t i = 0; i < batch.files.size(); ++i) {
+    if (stop_.IsSet() || i >= batch.probes.size()) return Stop();
+    Register(batch.files[i].path, batch.probes[i]);
+  }
+  return true;
+}
+
+bool WalkRegistration::Stop() {
+  stopped_ = true;
+  reads_.Cancel();
+  return false;
+}
+
+void WalkRegistration::Register(const std::string& path, const FileProbe& probe) {
+  switch (probe.outcome) {
+    case FileProbe::Outcome::TooLarge:
+      status_.SetPanelText(1, "[" + path + "]" + texts::kTooLarge);
+      return;
+    case FileProbe::Outcome::Empty:
+      status_.SetPanelText(1, "[" + path + "]" + texts::kZeroSize);
+      return;
+    case FileProbe::Outcome::Unopenable:
+      status_.SetPanelText(1, "[" + path + "]" + texts::kMd5Error);
+      return;
+    case FileProbe::Outcome::Digested:
+      break;
+  }
+  const std::string signature = MakeSignature(probe.digest, static_cast<std::uint32_t>(probe.size));
+  if (table_.AddHash(signature, path) != 0) status_.SetPanelText(1, "[" + path + "]" + texts::kAddHashError);
+  status_.SetPanelText(0, std::to_string(table_.GetFileCount()));
+}
+
+}  // namespace kestrilo
