@@ -43,6 +43,96 @@ bool ConfirmOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
+// The session's files and results, and where this run reports them.
+struct Job {
+  kestrilo::CheckSession& session;
+  kestrilo::cli::ConsoleStatus& status;
+  const kestrilo::cli::Options& options;
+  std::string cwd;
+};
+
+// Whether every relative path of the options can be made absolute: a relative
+// path must not be taken relative to some other folder.
+bool RelativePathsResolve(const kestrilo::cli::Options& options, const std::string& cwd) {
+  if (!cwd.empty()) return true;
+  const auto relative = [](const std::optional<std::string>& path) {
+    return path && !kestrilo::IsAbsolutePath(*path);
+  };
+  return std::none_of(options.paths.begin(), options.paths.end(),
+                      [&](const std::string& path) { return relative(path); }) &&
+         !relative(options.deleteBelow) && !relative(options.deleteOnDrive) && !relative(options.reportFile);
+}
+
+// The walk of every path and one duplicate check; false when a stop ended them.
+bool WalkAndCheck(Job& job) {
+  using namespace kestrilo;
+  const SignatureTable& table = job.session.Table();
+  job.status.SetPanelText(1, texts::kSearching);
+  job.status.SetWalking(true);
+  for (const auto& path : job.options.paths) job.session.GetFiles(cli::Absolute(path, job.cwd));
+  job.status.SetWalking(false);
+  if (job.session.Stop().IsSet()) {
+    job.status.SetPanelText(1, texts::kStoppedBefore + std::to_string(table.GetFileCount()) + texts::kStoppedAfter);
+    return false;
+  }
+  job.status.SetPanelText(0, std::to_string(table.GetFileCount()));
+
+  job.status.SetPanelText(1, texts::kChecking);
+  job.status.SetComparing(true);
+  const CheckOutcome outcome = job.session.RunDuplicateCheck();
+  job.status.SetComparing(false);
+  return !outcome.stopped;
+}
+
+// The bulk deletion the options ask for, or its dry run; an exit status when
+// the run ends here.
+std::optional<int> DeleteDuplicates(Job& job) {
+  using namespace kestrilo;
+  const cli::Options& options = job.options;
+  const StopRequest& stop = job.session.Stop();
+  FileSystem& fs = SystemFileSystem();
+  const bool below = options.deleteBelow.has_value();
+  const std::string folder = cli::Absolute(below ? *options.deleteBelow : *options.deleteOnDrive, job.cwd);
+  if (options.dryRun) {
+    const auto wouldGo = cli::DryRunDeletion(job.session.Results(), fs, job.status, folder, !below, stop, stdout);
+    if (stop.IsSet()) return Interrupted();
+    if (!wouldGo || std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailure;
+    std::cerr << "dry run: " << *wouldGo << " files would be deleted, none was\n";
+    return std::nullopt;
+  }
+  const std::string question = below ? "Delete every duplicate below " + folder + "?"
+                                     : "Delete every duplicate on the file system of " + folder + "?";
+  const bool agreed = options.yes || ConfirmOnTerminal(question);
+  if (stop.IsSet()) return Interrupted();
+  if (!agreed) return std::nullopt;
+  DuplicateDeletion deletion(job.session.Results(), job.status, fs);
+  const auto removed = below ? deletion.DeleteBelow(folder, stop) : deletion.DeleteOnDrive(folder, stop);
+  // A stopped pass has said how many files it removed; the report would list
+  // rows of a pass that did not end.
+  if (stop.IsSet()) return Interrupted();
+  if (!removed) return kExitFailure;
+  return std::nullopt;
+}
+
+// The listing, to the report file or to standard output.
+int WriteResults(const Job& job) {
+  using namespace kestrilo;
+  const cli::Options& options = job.options;
+  const auto filesRegistered = static_cast<std::uint64_t>(job.session.Table().GetFileCount());
+  const auto listing = [&](int fd) {
+    return cli::WriteListing(job.session.Results(), options.format, filesRegistered, fd);
+  };
+  if (options.reportFile) {
+    if (SaveFile(cli::Absolute(*options.reportFile, job.cwd), listing) != ReportResult::Saved) {
+      std::cerr << "kestrilo-cli: cannot write the report " << *options.reportFile << "\n";
+      return kExitFailure;
+    }
+  } else if (!options.dryRun && !listing(cli::ReportOutput())) {
+    return kExitFailure;
+  }
+  return kExitDone;
+}
+
 // Everything but the signal handlers and the last resort for exceptions.
 int Run(int argc, char** argv, kestrilo::CheckSession& session, kestrilo::MemoryJobSettings& settings,
         kestrilo::cli::ConsoleStatus& status) {
@@ -60,77 +150,18 @@ int Run(int argc, char** argv, kestrilo::CheckSession& session, kestrilo::Memory
 
   settings.filterText = options->filter;
   settings.sortFlag = options->sort;
-  FileSystem& fs = SystemFileSystem();
-  const StopRequest& stopRequest = session.Stop();
-  const SignatureTable& table = session.Table();
   session.SetReaderThreads(options->threads);
   session.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
-
-  const std::string cwd = cli::CurrentFolder();
-  if (cwd.empty()) {
-    // A relative path must not be taken relative to some other folder.
-    const auto relative = [](const std::optional<std::string>& path) { return path && !IsAbsolutePath(*path); };
-    const bool needed = std::any_of(options->paths.begin(), options->paths.end(),
-                                    [&](const std::string& path) { return relative(path); }) ||
-                        relative(options->deleteBelow) || relative(options->deleteOnDrive) ||
-                        relative(options->reportFile);
-    if (needed) {
-      std::cerr << "kestrilo-cli: cannot tell the current folder for a relative path\n";
-      return kExitFailure;
-    }
-  }
-  status.SetPanelText(1, texts::kSearching);
-  status.SetWalking(true);
-  for (const auto& path : options->paths) session.GetFiles(cli::Absolute(path, cwd));
-  status.SetWalking(false);
-  if (stopRequest.IsSet()) {
-    status.SetPanelText(1, texts::kStoppedBefore + std::to_string(table.GetFileCount()) + texts::kStoppedAfter);
-    return Interrupted();
-  }
-  status.SetPanelText(0, std::to_string(table.GetFileCount()));
-
-  status.SetPanelText(1, texts::kChecking);
-  status.SetComparing(true);
-  const CheckOutcome outcome = session.RunDuplicateCheck();
-  status.SetComparing(false);
-  if (outcome.stopped) return Interrupted();
-
-  if (options->deleteBelow || options->deleteOnDrive) {
-    const bool below = options->deleteBelow.has_value();
-    const std::string folder = cli::Absolute(below ? *options->deleteBelow : *options->deleteOnDrive, cwd);
-    const std::string question = below ? "Delete every duplicate below " + folder + "?"
-                                       : "Delete every duplicate on the file system of " + folder + "?";
-    if (options->dryRun) {
-      const auto wouldGo = cli::DryRunDeletion(session.Results(), fs, status, folder, !below, stopRequest, stdout);
-      if (stopRequest.IsSet()) return Interrupted();
-      if (!wouldGo || std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailure;
-      std::cerr << "dry run: " << *wouldGo << " files would be deleted, none was\n";
-    } else {
-      const bool agreed = options->yes || ConfirmOnTerminal(question);
-      if (stopRequest.IsSet()) return Interrupted();
-      if (agreed) {
-        DuplicateDeletion deletion(session.Results(), status, fs);
-        const auto removed =
-            below ? deletion.DeleteBelow(folder, stopRequest) : deletion.DeleteOnDrive(folder, stopRequest);
-        // A stopped pass has said how many files it removed; the report would
-        // list rows of a pass that did not end.
-        if (stopRequest.IsSet()) return Interrupted();
-        if (!removed) return kExitFailure;
-      }
-    }
-  }
-
-  const auto filesRegistered = static_cast<std::uint64_t>(table.GetFileCount());
-  const auto listing = [&](int fd) { return cli::WriteListing(session.Results(), options->format, filesRegistered, fd); };
-  if (options->reportFile) {
-    if (SaveFile(cli::Absolute(*options->reportFile, cwd), listing) != ReportResult::Saved) {
-      std::cerr << "kestrilo-cli: cannot write the report " << *options->reportFile << "\n";
-      return kExitFailure;
-    }
-  } else if (!options->dryRun && !listing(cli::ReportOutput())) {
+  Job job{session, status, *options, cli::CurrentFolder()};
+  if (!RelativePathsResolve(*options, job.cwd)) {
+    std::cerr << "kestrilo-cli: cannot tell the current folder for a relative path\n";
     return kExitFailure;
   }
-  return kExitDone;
+  if (!WalkAndCheck(job)) return Interrupted();
+  if (options->deleteBelow || options->deleteOnDrive) {
+    if (const auto ended = DeleteDuplicates(job)) return *ended;
+  }
+  return WriteResults(job);
 }
 
 }  // namespace
