@@ -91,6 +91,9 @@ find "$tree" -type f -print0 | xargs -0 -r cat >/dev/null
 # timing: the listing that precedes their loop is not part of the floor.
 contestants=()
 wants kestrilo && contestants+=("kestrilo|kestrilo-cli --report /dev/null|\"\$cli\" --report /dev/null \"\$tree\"")
+# Another kestrilo-cli (an older commit's build, say), measured beside this one.
+baseline="${KESTRILO_BENCH_BASELINE:-}"
+[ -n "$baseline" ] && contestants+=("baseline|kestrilo-cli baseline ($baseline)|\"\$baseline\" --report /dev/null \"\$tree\"")
 wants jdupes && contestants+=("jdupes|jdupes -r -q|jdupes -r -q \"\$tree\"")
 wants fdupes && contestants+=("fdupes|fdupes -r -q|fdupes -r -q \"\$tree\"")
 # rmlint takes a virtual disk for a rotating one and then syncs and maps the
@@ -126,7 +129,7 @@ run_once() {
   echo "$seconds $usage" >>"$work/$name.runs"
 }
 
-export cli floor tree
+export cli floor tree baseline
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "Untimed run of each tool ..." >&2
 for c in "${contestants[@]}"; do
