@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds with warnings as errors, and runs every test. With
-# KESTRILO_SANITIZERS=1 it also checks the Debian package of that build, runs
-# the AddressSanitizer/UBSan build of the tests, the ThreadSanitizer build of
-# the engine and run control, a short fuzzing of the wildcard matcher and path
+# Sets up, checks the layout of the sources, builds with warnings as errors,
+# and runs every test. With KESTRILO_SANITIZERS=1 it also runs clang-tidy over
+# the engine, checks the Debian package of that build, runs the
+# AddressSanitizer/UBSan build of the tests, the ThreadSanitizer build of the
+# engine and run control, a short fuzzing of the wildcard matcher and path
 # rules, and the Windows build of the platform layer, engine, deletion, run
 # control and window with their tests under Wine, and its installer.
 set -euo pipefail
@@ -20,6 +21,9 @@ cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
 
 if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
+  # clang-tidy over the engine and the command line (.clang-tidy).
+  bash scripts/tidy.sh
+
   # The Debian package of this build, through lintian and the desktop and
   # AppStream validators.
   bash scripts/package.sh build/ci
