@@ -34,7 +34,7 @@ class CandidateFacts {
   std::optional<FileFacts> Verified(int row) const;
 
  private:
-  std::vector<std::uint32_t> rowSignature_;  // per data row
+  std::vector<std::uint32_t> rowSignature_;         // per data row
   std::vector<std::optional<FileFacts>> verified_;  // per grid row
 };
 

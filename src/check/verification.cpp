@@ -23,7 +23,8 @@ std::int64_t NowNs() {
 }
 
 std::optional<FileFacts> Trustworthy(const std::optional<FileFacts>& facts, std::int64_t readStartNs) {
-  if (!facts || facts->ctimeNs > readStartNs - kTimestampMarginNs || facts->mtimeNs > readStartNs - kTimestampMarginNs) {
+  if (!facts || facts->ctimeNs > readStartNs - kTimestampMarginNs ||
+      facts->mtimeNs > readStartNs - kTimestampMarginNs) {
     return std::nullopt;
   }
   return facts;
@@ -73,7 +74,8 @@ void VerificationPass::Run() {
     }
   }
   status_.SetPanelText(0, CounterText(groups));
-  status_.SetPanelText(1, groups > 0 ? std::to_string(groups) + texts::kGroupsFound : std::string(texts::kNoDuplicatesFound));
+  status_.SetPanelText(
+      1, groups > 0 ? std::to_string(groups) + texts::kGroupsFound : std::string(texts::kNoDuplicatesFound));
 }
 
 void VerificationPass::CollectCandidates() {

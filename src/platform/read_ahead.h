@@ -12,8 +12,8 @@
 // captures by value. Cancel, and the destructor, drop the tasks that have not
 // started and wait for the running ones, so no task outlives the queue.
 
-#include <cstddef>
 #include <chrono>
+#include <cstddef>
 #include <deque>
 #include <future>
 #include <optional>
