@@ -12,11 +12,7 @@ namespace kestrilo {
 
 FolderWalk::FolderWalk(SignatureTable& table, StatusPanels& status, const JobSettings& settings,
                        const StopRequest& stop, FileSystem& fs, unsigned readerThreads)
-    : settings_(settings),
-      stop_(stop),
-      fs_(fs),
-      handles_(fs),
-      registration_(table, status, stop, fs, readerThreads) {}
+    : settings_(settings), stop_(stop), fs_(fs), handles_(fs), registration_(table, status, stop, fs, readerThreads) {}
 
 void FolderWalk::Walk(const std::string& path) {
   if (TookAsFile(path)) return;
@@ -94,7 +90,8 @@ bool FolderWalk::FilterEntries(Level& level, std::vector<DirEntry> all) {
     level.entries.push_back({patternFolder.substr(level.folder.size()) + entry.name, EntryKind::File});
   }
   for (auto& entry : all) {
-    if (KindOf(level.folder, entry) == EntryKind::Folder) level.entries.push_back({std::move(entry.name), EntryKind::Folder});
+    if (KindOf(level.folder, entry) == EntryKind::Folder)
+      level.entries.push_back({std::move(entry.name), EntryKind::Folder});
   }
   level.byName = patternFolder == level.folder;
   return true;

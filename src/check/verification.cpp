@@ -22,7 +22,8 @@ std::int64_t NowNs() {
 }
 
 std::optional<FileFacts> Trustworthy(const std::optional<FileFacts>& facts, std::int64_t readStartNs) {
-  if (!facts || facts->ctimeNs > readStartNs - kTimestampMarginNs || facts->mtimeNs > readStartNs - kTimestampMarginNs) {
+  if (!facts || facts->ctimeNs > readStartNs - kTimestampMarginNs ||
+      facts->mtimeNs > readStartNs - kTimestampMarginNs) {
     return std::nullopt;
   }
   return facts;
@@ -64,7 +65,8 @@ int VerificationPass::Run() {
     }
   }
   status_.SetPanelText(0, CounterText(groups));
-  status_.SetPanelText(1, groups > 0 ? std::to_string(groups) + texts::kGroupsFound : std::string(texts::kNoDuplicatesFound));
+  status_.SetPanelText(
+      1, groups > 0 ? std::to_string(groups) + texts::kGroupsFound : std::string(texts::kNoDuplicatesFound));
   return groups;
 }
 

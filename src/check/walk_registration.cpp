@@ -13,8 +13,8 @@ constexpr std::size_t kBatchesAhead = 64;
 
 }  // namespace
 
-WalkRegistration::WalkRegistration(SignatureTable& table, StatusPanels& status, const StopRequest& stop,
-                                   FileSystem& fs, unsigned threads)
+WalkRegistration::WalkRegistration(SignatureTable& table, StatusPanels& status, const StopRequest& stop, FileSystem& fs,
+                                   unsigned threads)
     : table_(table), status_(status), stop_(stop), fs_(fs), reads_(threads, kBatchesAhead) {}
 
 bool WalkRegistration::Add(std::string path, FolderHandle folder, std::size_t nameAt) {

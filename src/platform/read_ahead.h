@@ -12,8 +12,8 @@
 // captures by value. Cancel, and the destructor, drop the tasks that have not
 // started and wait for the running ones, so no task outlives the queue.
 
-#include <cstddef>
 #include <chrono>
+#include <cstddef>
 #include <deque>
 #include <future>
 #include <optional>
@@ -53,7 +53,8 @@ class ReadAhead {
     return !pool_ || queued_.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
   }
 
-  // The oldest result, waiting for it (or, with one thread, running its task).
+  // The oldest result, waiting for it (or, with one thread, running its task);
+  // only when not Empty.
   Result Take() {
     std::future<Result> oldest = std::move(queued_.front());
     queued_.pop_front();

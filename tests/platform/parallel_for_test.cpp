@@ -20,7 +20,8 @@ TEST_P(ThreadsParallelFor, RunsEveryIndexExactlyOnce) {
 
 // Counts around the slice bounds: below two per thread the loop is serial.
 INSTANTIATE_TEST_SUITE_P(, ThreadsParallelFor,
-                         ::testing::Combine(::testing::Values<std::size_t>(0, 1, 7, 8, 9, 101), ::testing::Values(1u, 3u, 4u)));
+                         ::testing::Combine(::testing::Values<std::size_t>(0, 1, 7, 8, 9, 101),
+                                            ::testing::Values(1u, 3u, 4u)));
 
 }  // namespace
 }  // namespace kestrilo::testing

@@ -48,6 +48,28 @@ TEST_P(ThreadsReadAhead, NoMoreThanTheWindowWaitsToBeTaken) {
 
 INSTANTIATE_TEST_SUITE_P(, ThreadsReadAhead, ::testing::Values(1u, 4u));
 
+TEST(ThreadsReadAheadOrder, ALaterTaskThatIsDoneFirstIsStillTakenSecond) {
+  std::promise<void> gate;
+  const std::shared_future<void> open = gate.get_future().share();
+  std::promise<void> secondDone;
+  ReadAhead<int> reads(2, 4);
+  reads.Push([open] {
+    open.wait();
+    return 0;
+  });
+  reads.Push([&secondDone] {
+    secondDone.set_value();
+    return 1;
+  });
+  secondDone.get_future().wait();
+  std::jthread opener([&gate] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    gate.set_value();
+  });
+  EXPECT_EQ(reads.Take(), 0);
+  EXPECT_EQ(reads.Take(), 1);
+}
+
 TEST(ThreadsReadAheadSerial, ATaskRunsOnTheCallersThreadOnlyWhenItsResultIsTaken) {
   ReadAhead<std::thread::id> reads(1, 4);
   std::atomic<int> runs = 0;
