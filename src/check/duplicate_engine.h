@@ -8,9 +8,9 @@
 // TakeOutCheckFiles followed, when it returned non-zero, by CheckFiles. All
 // three run on one (worker) thread at a time; they read the stop request at
 // their checkpoints and write the result set and the status panels as they
-// go. The engine owns nothing it is given. Each call runs one pass of its own (folder_walk.h, group_extraction.h,
-// verification.h); this is the front that the window, the command line and
-// run control see.
+// go. The engine owns nothing it is given. Each call runs one pass of its
+// own (folder_walk.h, group_extraction.h, verification.h); a check session
+// (check_session.h) owns an engine and drives it for every front end.
 
 #include <optional>
 #include <string>
