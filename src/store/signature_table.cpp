@@ -32,11 +32,16 @@ constexpr std::size_t kLongestSizeText = 10;  // 4294967295
 // Texts longer than this are refused: their lengths share a word with flags.
 constexpr std::size_t kLongestText = std::numeric_limits<std::uint32_t>::max() >> 2;
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+// The value of each lowercase hex digit, -1 for every other byte.
+constexpr std::array<std::int8_t, 256> kHexValue = [] {
+  std::array<std::int8_t, 256> values{};
+  values.fill(-1);
+  for (int c = '0'; c <= '9'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'a' + 10);
+  return values;
+}();
+
+int HexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
 
 // The 20 bytes of a signature of 32 lowercase hex digits followed by a size
 // as the walk writes it (decimal, no leading zero, below 2^32): the digest,
