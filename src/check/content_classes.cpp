@@ -17,9 +17,9 @@ namespace {
 constexpr std::size_t kOpenAtOnce = 64;
 constexpr std::size_t kPairBlock = 256 * 1024;
 constexpr std::size_t kGroupBlock = 64 * 1024;
-// The blocks of the files read side by side take at most this much together:
-// a wide group gets narrower blocks, and a group confirmed against its first
-// member is read in narrower slices.
+// The blocks of the files read side by side take at most this much together
+// (a pair of files excepted): a wide group gets narrower blocks, and a group
+// confirmed against its first member is read in narrower slices.
 constexpr std::size_t kBlocksBudget = 1024 * 1024;
 constexpr std::size_t kNarrowestBlock = 4096;
 
@@ -280,7 +280,8 @@ class Classifier {
     for (const auto& file : files) {
       if (const auto& facts = result_.facts[file.index]) largest = std::max(largest, facts->size);
     }
-    const std::size_t widest = std::clamp(kBlocksBudget / files.size(), kNarrowestBlock, kPairBlock);
+    const std::size_t widest =
+        files.size() == 2 ? kPairBlock : std::clamp(kBlocksBudget / files.size(), kNarrowestBlock, kGroupBlock);
     const std::size_t block = BlockFor(widest, largest);
     // Kept for the whole classification: a large set is refined slice by slice.
     refined_.resize(paths_.size());
