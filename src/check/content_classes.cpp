@@ -3,11 +3,14 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <numeric>
 #include <tuple>
+
+#include "check/parallel_for.h"
 
 namespace kestrilo {
 
@@ -126,8 +129,8 @@ std::optional<XXH128_hash_t> HashWhole(const FileHandle& handle, const StopReque
 
 class Classifier {
  public:
-  Classifier(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop)
-      : fs_(fs), paths_(paths), stop_(stop) {
+  Classifier(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop, unsigned threads)
+      : fs_(fs), paths_(paths), stop_(stop), threads_(threads) {
     result_.classOf.assign(paths.size(), -1);
     result_.facts.resize(paths.size());
     representative_.resize(paths.size());
@@ -144,18 +147,13 @@ class Classifier {
     // Per hashed file: its hash and its index, 24 bytes, since a large set
     // may hold most of the collection.
     std::vector<HashedFile> hashed;
-    std::unique_ptr<XXH3_state_t, FreeHashState> state;
-    if (!sideBySide) {
-      state.reset(XXH3_createState());
-      if (!state) return Unreadable();
-    }
-    for (std::size_t i = 0; i < paths_.size(); ++i) {
-      FileHandle handle = fs_.OpenRead(paths_[i]);
-      if (!handle.IsOpen()) continue;
-      result_.facts[i] = handle.Facts();
-      if (!result_.facts[i]) continue;
-      opened_.push_back(i);
-      if (sideBySide) {
+    if (sideBySide) {
+      for (std::size_t i = 0; i < paths_.size(); ++i) {
+        FileHandle handle = fs_.OpenRead(paths_[i]);
+        if (!handle.IsOpen()) continue;
+        result_.facts[i] = handle.Facts();
+        if (!result_.facts[i]) continue;
+        opened_.push_back(i);
         const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
         if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
           representative_[i] = it->second;
@@ -163,16 +161,11 @@ class Classifier {
         }
         readable.push_back(i);
         handles[i] = std::move(handle);
-        continue;
       }
-      // A block no larger than the file needs: most candidates are small,
-      // and a file read in one block gains nothing from read-ahead advice.
-      const std::size_t block = BlockFor(kPairBlock, result_.facts[i]->size);
-      if (block == kPairBlock) handle.AdviseSequential();
-      const auto hash = HashWhole(handle, stop_, *state, Blocks(1, block), block);
-      if (stop_.IsSet()) return Stopped();
-      hashed.push_back(
-          {hash ? hash->high64 : 0, hash ? hash->low64 : 0, static_cast<std::uint32_t>(i), hash.has_value()});
+    } else {
+      const auto outcome = HashAll(hashed);
+      if (outcome == Hashing::Stopped) return Stopped();
+      if (outcome == Hashing::Failed) return Unreadable();
     }
 
     bool complete = true;
@@ -226,6 +219,57 @@ class Classifier {
       blocks_ = std::make_unique_for_overwrite<char[]>(blocksSize_);
     }
     return blocks_.get();
+  }
+
+  enum class Hashing { Done, Stopped, Failed };
+
+  // Opens and hashes every member, in contiguous slices on the threads;
+  // `hashed` then holds the members that were opened, in order.
+  Hashing HashAll(std::vector<HashedFile>& hashed) {
+    const std::size_t count = paths_.size();
+    hashed.assign(count, HashedFile{});
+    for (std::size_t i = 0; i < count; ++i) hashed[i].index = static_cast<std::uint32_t>(i);
+    std::vector<char> opened(count, 0);
+    const std::size_t slices = 2 * static_cast<std::size_t>(std::max(1u, threads_));
+    std::atomic<bool> failed{false};
+    ParallelFor(slices, threads_, [&](std::size_t slice) {
+      const std::unique_ptr<XXH3_state_t, FreeHashState> state(XXH3_createState());
+      if (!state) {
+        failed = true;
+        return;
+      }
+      // One block per slice, as large as its largest file needs.
+      std::unique_ptr<char[]> block;
+      std::size_t blockSize = 0;
+      for (std::size_t i = count * slice / slices; i < count * (slice + 1) / slices; ++i) {
+        if (stop_.IsSet()) return;
+        FileHandle handle = fs_.OpenRead(paths_[i]);
+        if (!handle.IsOpen()) continue;
+        result_.facts[i] = handle.Facts();
+        if (!result_.facts[i]) continue;
+        opened[i] = 1;
+        // A block no larger than the file needs: most candidates are small,
+        // and a file read in one block gains nothing from read-ahead advice.
+        const std::size_t size = BlockFor(kPairBlock, result_.facts[i]->size);
+        if (size == kPairBlock) handle.AdviseSequential();
+        if (size > blockSize) {
+          block = std::make_unique_for_overwrite<char[]>(size);
+          blockSize = size;
+        }
+        const auto hash = HashWhole(handle, stop_, *state, block.get(), size);
+        if (hash) {
+          hashed[i].high = hash->high64;
+          hashed[i].low = hash->low64;
+          hashed[i].whole = true;
+        }
+      }
+    });
+    for (std::size_t i = 0; i < count; ++i) {
+      if (opened[i]) opened_.push_back(i);
+    }
+    std::erase_if(hashed, [&](const HashedFile& file) { return !opened[file.index]; });
+    if (stop_.IsSet()) return Hashing::Stopped;
+    return failed ? Hashing::Failed : Hashing::Done;
   }
 
   // Further paths of a file that was hashed under an earlier path share its
@@ -322,6 +366,7 @@ class Classifier {
   FileSystem& fs_;
   const std::vector<std::string>& paths_;
   const StopRequest& stop_;
+  const unsigned threads_;
   ContentClasses result_;
   std::vector<std::size_t> representative_;
   std::vector<std::size_t> refined_;
@@ -332,8 +377,9 @@ class Classifier {
 
 }  // namespace
 
-ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop) {
-  return Classifier(fs, paths, stop).Run();
+ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop,
+                                unsigned threads) {
+  return Classifier(fs, paths, stop, threads).Run();
 }
 
 }  // namespace kestrilo

@@ -25,6 +25,8 @@ struct ContentClasses {
   bool stopped = false;
 };
 
-ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop);
+// A set too large to keep open is hashed on `threads` threads.
+ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop,
+                                unsigned threads = 1);
 
 }  // namespace kestrilo

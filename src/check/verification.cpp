@@ -106,7 +106,8 @@ void DuplicateEngine::CheckFiles() {
       while (submitted < sets.size() && submitted < received + ahead) {
         const Candidates* candidates = &sets[submitted++];
         if (pool) {
-          queued.push_back(pool->Submit([this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); }));
+          queued.push_back(pool->Submit(
+              [this, candidates, threads] { return ClassifyContents(fs_, candidates->paths, stop_, threads); }));
         } else {
           queued.push_back(std::async(std::launch::deferred,
                                       [this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); }));

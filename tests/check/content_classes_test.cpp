@@ -12,11 +12,12 @@ namespace kestrilo::testing {
 namespace {
 
 // Sets read side by side with blocks narrowed to the budget, and sets first
-// hashed, then confirmed in slices as wide as their size allows.
-class CheckContentClasses : public ::testing::TestWithParam<std::tuple<int, std::size_t>> {};
+// hashed (on one thread or several), then confirmed in slices as wide as their
+// size allows.
+class CheckContentClasses : public ::testing::TestWithParam<std::tuple<int, std::size_t, unsigned>> {};
 
 TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
-  const auto [count, size] = GetParam();
+  const auto [count, size, threads] = GetParam();
   TempTree tree;
   std::vector<std::string> paths;
   std::vector<int> kinds;
@@ -32,7 +33,7 @@ TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
   kinds.push_back(1);
 
   const StopRequest never;
-  const ContentClasses classes = ClassifyContents(SystemFileSystem(), paths, never);
+  const ContentClasses classes = ClassifyContents(SystemFileSystem(), paths, never, threads);
   ASSERT_FALSE(classes.stopped);
   ASSERT_EQ(classes.classOf.size(), paths.size());
   for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -45,9 +46,11 @@ TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, CheckContentClasses,
-                         ::testing::Values(std::make_tuple(40, std::size_t{70000}),
-                                           std::make_tuple(150, std::size_t{5000}),
-                                           std::make_tuple(100, std::size_t{70000})));
+                         ::testing::Values(std::make_tuple(40, std::size_t{70000}, 1u),
+                                           std::make_tuple(150, std::size_t{5000}, 1u),
+                                           std::make_tuple(150, std::size_t{5000}, 3u),
+                                           std::make_tuple(100, std::size_t{70000}, 1u),
+                                           std::make_tuple(100, std::size_t{70000}, 4u)));
 
 }  // namespace
 }  // namespace kestrilo::testing
