@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
 
   std::printf("tree            %s\n", tree.c_str());
   std::printf("reader threads  %s\n", readers == 0 ? "one per core" : std::to_string(readers).c_str());
-  std::printf("registered      %.0f files, %zu signatures, table overhead %.1f bytes/file\n", files,
-              table.SignatureCount(), files > 0 ? static_cast<double>(table.OverheadBytes()) / files : 0.0);
+  std::printf("registered      %.0f files, %zu signatures, table %.1f bytes/file\n", files, table.SignatureCount(),
+              files > 0 ? static_cast<double>(table.HeldBytes()) / files : 0.0);
   std::printf("walk            %.3f s, %.0f files/s, peak %.1f MiB\n", walkSeconds,
               files / walkSeconds, walkPeak);
   std::printf("extraction      %.3f s, %d rows\n", extractSeconds, rows);

@@ -3,10 +3,14 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <numeric>
+#include <tuple>
+
+#include "platform/parallel_for.h"
 
 namespace kestrilo {
 
@@ -16,6 +20,11 @@ namespace {
 constexpr std::size_t kOpenAtOnce = 64;
 constexpr std::size_t kPairBlock = 256 * 1024;
 constexpr std::size_t kGroupBlock = 64 * 1024;
+// The blocks of the files read side by side take at most this much together
+// (a pair of files excepted): a wide group gets narrower blocks, and a group
+// confirmed against its first member is read in narrower slices.
+constexpr std::size_t kBlocksBudget = 1024 * 1024;
+constexpr std::size_t kNarrowestBlock = 4096;
 
 struct OpenFile {
   std::size_t index;  // into the caller's paths
@@ -89,6 +98,13 @@ bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t bl
   return true;
 }
 
+struct HashedFile {
+  std::uint64_t high = 0;
+  std::uint64_t low = 0;
+  std::uint32_t index = 0;  // into the caller's paths
+  bool whole = false;       // read whole, so that its hash stands for it
+};
+
 struct FreeHashState {
   void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
 };
@@ -101,8 +117,11 @@ std::optional<XXH128_hash_t> HashWhole(const FileHandle& handle, const StopReque
     if (stop.IsSet()) return std::nullopt;
     const long got = handle.ReadFull(block, blockSize);
     if (got <= 0) break;
+    // The files of a set share their head but for a digest collision, which
+    // the confirmation side by side finds: the head need not be hashed.
+    const std::size_t skipped = total == 0 ? std::min(kHeadBytes, static_cast<std::size_t>(got)) : 0;
     total += static_cast<std::uint64_t>(got);
-    XXH3_128bits_update(&state, block, static_cast<std::size_t>(got));
+    XXH3_128bits_update(&state, block + skipped, static_cast<std::size_t>(got) - skipped);
   }
   if (!ReadWhole(handle, total)) return std::nullopt;
   return XXH3_128bits_digest(&state);
@@ -110,8 +129,8 @@ std::optional<XXH128_hash_t> HashWhole(const FileHandle& handle, const StopReque
 
 class Classifier {
  public:
-  Classifier(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop)
-      : fs_(fs), paths_(paths), stop_(stop) {
+  Classifier(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop, unsigned threads)
+      : fs_(fs), paths_(paths), stop_(stop), threads_(threads) {
     result_.classOf.assign(paths.size(), -1);
     result_.facts.resize(paths.size());
     representative_.resize(paths.size());
@@ -125,49 +144,50 @@ class Classifier {
     std::vector<std::size_t> readable;
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
     std::vector<FileHandle> handles(sideBySide ? paths_.size() : 0);
-    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> byHash;
-    std::unique_ptr<XXH3_state_t, FreeHashState> state;
-    if (!sideBySide) {
-      state.reset(XXH3_createState());
-      if (!state) return Unreadable();
-    }
-    for (std::size_t i = 0; i < paths_.size(); ++i) {
-      FileHandle handle = fs_.OpenRead(paths_[i]);
-      if (!handle.IsOpen()) continue;
-      result_.facts[i] = handle.Facts();
-      if (!result_.facts[i]) continue;
-      const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
-      if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
-        representative_[i] = it->second;
+    // Per hashed file: its hash and its index, 24 bytes, since a large set
+    // may hold most of the collection.
+    std::vector<HashedFile> hashed;
+    if (sideBySide) {
+      for (std::size_t i = 0; i < paths_.size(); ++i) {
+        FileHandle handle = fs_.OpenRead(paths_[i]);
+        if (!handle.IsOpen()) continue;
+        result_.facts[i] = handle.Facts();
+        if (!result_.facts[i]) continue;
         opened_.push_back(i);
-        continue;
-      }
-      opened_.push_back(i);
-      if (sideBySide) {
+        const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
+        if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
+          representative_[i] = it->second;
+          continue;
+        }
         readable.push_back(i);
         handles[i] = std::move(handle);
-        continue;
       }
-      // A block no larger than the file needs: most candidates are small,
-      // and a file read in one block gains nothing from read-ahead advice.
-      const std::size_t block = BlockFor(kPairBlock, result_.facts[i]->size);
-      if (block == kPairBlock) handle.AdviseSequential();
-      const auto hash = HashWhole(handle, stop_, *state, Blocks(1, block), block);
-      if (stop_.IsSet()) return Stopped();
-      if (hash) byHash[{hash->high64, hash->low64}].push_back(i);
+    } else {
+      const auto outcome = HashAll(hashed);
+      if (outcome == Hashing::Stopped) return Stopped();
+      if (outcome == Hashing::Failed) return Unreadable();
     }
 
     bool complete = true;
     if (sideBySide) {
       if (readable.size() >= 2) complete = Refine(readable, &handles);
     } else {
+      ShareClassesOfOneFile(hashed);
+      std::erase_if(hashed, [](const HashedFile& file) { return !file.whole; });
+      std::sort(hashed.begin(), hashed.end(), [](const HashedFile& a, const HashedFile& b) {
+        return std::tie(a.high, a.low, a.index) < std::tie(b.high, b.low, b.index);
+      });
       // Members that differ from their group's first after all (a hash
       // collision) are classified again among themselves.
-      for (auto& [hash, group] : byHash) {
-        if (!ConfirmGroup(std::move(group))) {
-          complete = false;
-          break;
+      for (std::size_t begin = 0; begin < hashed.size() && complete;) {
+        std::size_t end = begin + 1;
+        while (end < hashed.size() && hashed[end].high == hashed[begin].high && hashed[end].low == hashed[begin].low) {
+          ++end;
         }
+        std::vector<std::size_t> group;
+        for (std::size_t k = begin; k < end; ++k) group.push_back(hashed[k].index);
+        complete = ConfirmGroup(std::move(group));
+        begin = end;
       }
     }
     result_.stopped = !complete;
@@ -201,6 +221,78 @@ class Classifier {
     return blocks_.get();
   }
 
+  enum class Hashing { Done, Stopped, Failed };
+
+  // Opens and hashes every member, in contiguous slices on the threads;
+  // `hashed` then holds the members that were opened, in order.
+  Hashing HashAll(std::vector<HashedFile>& hashed) {
+    const std::size_t count = paths_.size();
+    hashed.assign(count, HashedFile{});
+    for (std::size_t i = 0; i < count; ++i) hashed[i].index = static_cast<std::uint32_t>(i);
+    std::vector<char> opened(count, 0);
+    const std::size_t slices = 2 * static_cast<std::size_t>(std::max(1u, threads_));
+    std::atomic<bool> failed{false};
+    ParallelFor(slices, threads_, [&](std::size_t slice) {
+      const std::unique_ptr<XXH3_state_t, FreeHashState> state(XXH3_createState());
+      if (!state) {
+        failed = true;
+        return;
+      }
+      // One block per slice, as large as its largest file needs.
+      std::unique_ptr<char[]> block;
+      std::size_t blockSize = 0;
+      for (std::size_t i = count * slice / slices; i < count * (slice + 1) / slices; ++i) {
+        if (stop_.IsSet()) return;
+        FileHandle handle = fs_.OpenRead(paths_[i]);
+        if (!handle.IsOpen()) continue;
+        result_.facts[i] = handle.Facts();
+        if (!result_.facts[i]) continue;
+        opened[i] = 1;
+        // A block no larger than the file needs: most candidates are small,
+        // and a file read in one block gains nothing from read-ahead advice.
+        const std::size_t size = BlockFor(kPairBlock, result_.facts[i]->size);
+        if (size == kPairBlock) handle.AdviseSequential();
+        if (size > blockSize) {
+          block = std::make_unique_for_overwrite<char[]>(size);
+          blockSize = size;
+        }
+        const auto hash = HashWhole(handle, stop_, *state, block.get(), size);
+        if (hash) {
+          hashed[i].high = hash->high64;
+          hashed[i].low = hash->low64;
+          hashed[i].whole = true;
+        }
+      }
+    });
+    for (std::size_t i = 0; i < count; ++i) {
+      if (opened[i]) opened_.push_back(i);
+    }
+    std::erase_if(hashed, [&](const HashedFile& file) { return !opened[file.index]; });
+    if (stop_.IsSet()) return Hashing::Stopped;
+    return failed ? Hashing::Failed : Hashing::Done;
+  }
+
+  // Further paths of a file that was hashed under an earlier path share its
+  // class and take no part in the grouping.
+  void ShareClassesOfOneFile(std::vector<HashedFile>& hashed) {
+    std::vector<std::uint32_t> byFile(hashed.size());
+    std::iota(byFile.begin(), byFile.end(), std::uint32_t{0});
+    const auto idOf = [&](std::uint32_t k) {
+      const FileIdentity& id = result_.facts[hashed[k].index]->id;
+      return std::tie(id.device, id.inode);
+    };
+    std::sort(byFile.begin(), byFile.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return std::tuple_cat(idOf(a), std::tie(hashed[a].index)) < std::tuple_cat(idOf(b), std::tie(hashed[b].index));
+    });
+    for (std::size_t k = 1; k < byFile.size(); ++k) {
+      HashedFile& later = hashed[byFile[k]];
+      const HashedFile& first = hashed[byFile[k - 1]];
+      if (idOf(byFile[k]) != idOf(byFile[k - 1])) continue;
+      representative_[later.index] = representative_[first.index];
+      later.whole = false;
+    }
+  }
+
   std::size_t Root(std::size_t i) {
     while (representative_[i] != i) i = representative_[i];
     return i;
@@ -232,22 +324,29 @@ class Classifier {
     for (const auto& file : files) {
       if (const auto& facts = result_.facts[file.index]) largest = std::max(largest, facts->size);
     }
-    const std::size_t block = BlockFor(files.size() == 2 ? kPairBlock : kGroupBlock, largest);
-    std::vector<std::size_t> rep(paths_.size());
-    std::iota(rep.begin(), rep.end(), std::size_t{0});
-    const bool done = RefineSideBySide(files, Blocks(files.size(), block), block, stop_, rep);
-    for (const auto& file : files) representative_[file.index] = rep[file.index];
+    const std::size_t widest =
+        files.size() == 2 ? kPairBlock : std::clamp(kBlocksBudget / files.size(), kNarrowestBlock, kGroupBlock);
+    const std::size_t block = BlockFor(widest, largest);
+    // Kept for the whole classification: a large set is refined slice by slice.
+    refined_.resize(paths_.size());
+    for (const auto& file : files) refined_[file.index] = file.index;
+    const bool done = RefineSideBySide(files, Blocks(files.size(), block), block, stop_, refined_);
+    for (const auto& file : files) representative_[file.index] = refined_[file.index];
     return done;
   }
 
   // Confirms a group of equal hashes side by side in slices that all include
   // its first member.
   bool ConfirmGroup(std::vector<std::size_t> group) {
+    // Members of a group all but always have one size: as many side by side
+    // as the budget holds in blocks of that size, and at least a pair.
+    const std::size_t block = BlockFor(kGroupBlock, result_.facts[group.front()]->size);
+    const std::size_t width = std::clamp<std::size_t>(kBlocksBudget / block, 2, kOpenAtOnce);
     while (group.size() >= 2) {
       const std::size_t first = group.front();
       std::vector<std::size_t> strangers;
-      for (std::size_t begin = 1; begin < group.size(); begin += kOpenAtOnce - 1) {
-        const std::size_t end = std::min(group.size(), begin + kOpenAtOnce - 1);
+      for (std::size_t begin = 1; begin < group.size(); begin += width - 1) {
+        const std::size_t end = std::min(group.size(), begin + width - 1);
         std::vector<std::size_t> slice{first};
         slice.insert(slice.end(), group.begin() + static_cast<std::ptrdiff_t>(begin),
                      group.begin() + static_cast<std::ptrdiff_t>(end));
@@ -267,8 +366,10 @@ class Classifier {
   FileSystem& fs_;
   const std::vector<std::string>& paths_;
   const StopRequest& stop_;
+  const unsigned threads_;
   ContentClasses result_;
   std::vector<std::size_t> representative_;
+  std::vector<std::size_t> refined_;
   std::vector<std::size_t> opened_;
   std::unique_ptr<char[]> blocks_;
   std::size_t blocksSize_ = 0;
@@ -276,8 +377,9 @@ class Classifier {
 
 }  // namespace
 
-ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop) {
-  return Classifier(fs, paths, stop).Run();
+ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop,
+                                unsigned threads) {
+  return Classifier(fs, paths, stop, threads).Run();
 }
 
 }  // namespace kestrilo

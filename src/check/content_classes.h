@@ -2,8 +2,9 @@
 // Splits a set of files into classes of identical content, reading each byte
 // of each file once where it can: the files are read side by side, block by
 // block, and a class splits as soon as its members' blocks differ. A set too
-// large to keep open at once is first sorted by a whole-content hash, and only
-// files with equal hashes are then read side by side.
+// large to keep open at once is first sorted by a hash of the content after
+// the head its files share, and only files with equal hashes are then read
+// side by side.
 
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ struct ContentClasses {
   bool stopped = false;
 };
 
-ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop);
+// A set too large to keep open is hashed on `threads` threads.
+ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop,
+                                unsigned threads = 1);
 
 }  // namespace kestrilo

@@ -42,6 +42,7 @@ VerificationPass::VerificationPass(ResultSet& results, const SignatureTable& tab
       progress_(progress),
       dataRows_(results.Count()),
       readStartNs_(NowNs()),
+      readerThreads_(readerThreads),
       reads_(readerThreads, 4 * static_cast<std::size_t>(readerThreads)) {
   const auto rowSlots = static_cast<std::size_t>(dataRows_) + 1;
   results_.ForgetVerifiedFacts();
@@ -119,7 +120,7 @@ const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
   while (received_ <= set) {
     while (submitted_ < sets_.size() && reads_.HasRoom()) {
       const Candidates* candidates = &sets_[submitted_++];
-      reads_.Push([this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_); });
+      reads_.Push([this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_, readerThreads_); });
     }
     classes_[received_] = reads_.Take();
     bytesCompared_ += sets_[received_++].bytes;

@@ -80,6 +80,8 @@ class VerificationPass {
   std::size_t received_ = 0;
   std::uint64_t bytesCompared_ = 0;
   std::uint64_t bytesToCompare_ = 0;
+  // A set too large to keep open is hashed on as many threads.
+  const unsigned readerThreads_;
   // Last, so that its threads are joined before the sets they read go.
   ReadAhead<ContentClasses> reads_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 namespace kestrilo {
 
@@ -34,7 +35,11 @@ int GetFileMD5(FileSystem& fs, const std::string& path, Md5Digest& digest, std::
 }
 
 std::string MakeSignature(const Md5Digest& digest, std::uint32_t size) {
-  return Md5Hex(digest) + std::to_string(size);
+  // Built in place: the walk makes one for every registered file.
+  std::array<char, kMd5HexDigits + 10> text;
+  WriteMd5Hex(digest, text.data());
+  const char* end = std::to_chars(text.data() + kMd5HexDigits, text.data() + text.size(), size).ptr;
+  return std::string(text.data(), static_cast<std::size_t>(end - text.data()));
 }
 
 FileProbe ProbeFile(FileSystem& fs, const std::string& path) { return ProbeOpenedFile(fs, fs.OpenRead(path), path); }

@@ -11,10 +11,9 @@ namespace {
 
 // Per-step shift amounts and additive constants (floor(abs(sin(i + 1)) * 2^32)).
 constexpr std::uint32_t kShift[64] = {
-    7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-    5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-    4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-    6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21,
+    7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+    14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+    4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21,
 };
 
 constexpr std::uint32_t kSine[64] = {
@@ -146,14 +145,17 @@ Md5Digest Md5Of(std::string_view bytes) {
   return md5.Finish();
 }
 
-std::string Md5Hex(const Md5Digest& digest) {
+void WriteMd5Hex(const Md5Digest& digest, char* out) {
   static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  hex.reserve(2 * digest.size());
   for (const std::uint8_t byte : digest) {
-    hex.push_back(kDigits[byte >> 4]);
-    hex.push_back(kDigits[byte & 0x0F]);
+    *out++ = kDigits[byte >> 4];
+    *out++ = kDigits[byte & 0x0F];
   }
+}
+
+std::string Md5Hex(const Md5Digest& digest) {
+  std::string hex(kMd5HexDigits, '\0');
+  WriteMd5Hex(digest, hex.data());
   return hex;
 }
 

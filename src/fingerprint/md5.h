@@ -29,7 +29,10 @@ class Md5 {
 };
 
 Md5Digest Md5Of(std::string_view bytes);
+inline constexpr std::size_t kMd5HexDigits = 32;
 // 32 lowercase hexadecimal digits.
 std::string Md5Hex(const Md5Digest& digest);
+// The same into `out`, which has room for kMd5HexDigits characters.
+void WriteMd5Hex(const Md5Digest& digest, char* out);
 
 }  // namespace kestrilo

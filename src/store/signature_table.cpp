@@ -1,11 +1,13 @@
 #include "store/signature_table.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <new>
-#include <unordered_map>
+#include <optional>
+#include <unordered_set>
 
 #include "store/elf_hash.h"
 
@@ -22,41 +24,162 @@ constexpr std::size_t kAlignment = alignof(void*);
 
 std::size_t AlignUp(std::size_t bytes) { return (bytes + kAlignment - 1) & ~(kAlignment - 1); }
 
-std::uint32_t IndexHash(std::string_view signature) {
-  return static_cast<std::uint32_t>(std::hash<std::string_view>{}(signature));
+constexpr std::size_t kDigestBytes = 16;
+constexpr std::size_t kHexDigits = 2 * kDigestBytes;
+constexpr std::size_t kPackedBytes = kDigestBytes + sizeof(std::uint32_t);
+constexpr std::size_t kLongestSizeText = 10;  // 4294967295
+
+// Texts longer than this are refused: their lengths share a word with flags.
+constexpr std::size_t kLongestText = std::numeric_limits<std::uint32_t>::max() >> 2;
+
+// The value of each lowercase hex digit, -1 for every other byte.
+constexpr std::array<std::int8_t, 256> kHexValue = [] {
+  std::array<std::int8_t, 256> values{};
+  values.fill(-1);
+  for (int c = '0'; c <= '9'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'a' + 10);
+  return values;
+}();
+
+int HexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
+
+// The 20 bytes of a signature of 32 lowercase hex digits followed by a size
+// as the walk writes it (decimal, no leading zero, below 2^32): the digest,
+// then the size. Any other text is kept as it is, so that packing never makes
+// two signatures one.
+bool Pack(std::string_view signature, char* packed) {
+  if (signature.size() <= kHexDigits || signature.size() > kHexDigits + kLongestSizeText) return false;
+  for (std::size_t i = 0; i < kDigestBytes; ++i) {
+    const int high = HexValue(signature[2 * i]);
+    const int low = HexValue(signature[2 * i + 1]);
+    if (high < 0 || low < 0) return false;
+    packed[i] = static_cast<char>(high << 4 | low);
+  }
+  const std::string_view digits = signature.substr(kHexDigits);
+  if (digits.size() > 1 && digits.front() == '0') return false;
+  std::uint64_t size = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    size = size * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (size > std::numeric_limits<std::uint32_t>::max()) return false;
+  const auto size32 = static_cast<std::uint32_t>(size);
+  std::memcpy(packed + kDigestBytes, &size32, sizeof size32);
+  return true;
+}
+
+void Unpack(const char* packed, std::string& out) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::array<char, kHexDigits + kLongestSizeText> text;
+  for (std::size_t i = 0; i < kDigestBytes; ++i) {
+    const auto byte = static_cast<unsigned char>(packed[i]);
+    text[2 * i] = kHex[byte >> 4];
+    text[2 * i + 1] = kHex[byte & 0x0f];
+  }
+  std::uint32_t size = 0;
+  std::memcpy(&size, packed + kDigestBytes, sizeof size);
+  const auto end = std::to_chars(text.data() + kHexDigits, text.data() + text.size(), size).ptr;
+  out.assign(text.data(), static_cast<std::size_t>(end - text.data()));
+}
+
+std::uint32_t KeyHash(std::string_view bytes) {
+  return static_cast<std::uint32_t>(std::hash<std::string_view>{}(bytes));
+}
+
+// A path as the table keeps it: everything up to and including the last
+// separator (either kind), and the rest. Any split gives the same text back;
+// this one lets the files of one folder share its text.
+struct SplitText {
+  std::string_view folder;
+  std::string_view name;
+};
+
+SplitText SplitForStorage(std::string_view path) {
+  const std::size_t last = path.find_last_of("/\\");
+  if (last == std::string_view::npos) return {{}, path};
+  return {path.substr(0, last + 1), path.substr(last + 1)};
 }
 
 }  // namespace
 
-// One path of a signature; its text follows the node in the same block.
+// A signature as the table compares it: packed where it can be, the text
+// otherwise.
+struct SignatureTable::Key {
+  explicit Key(std::string_view signature) {
+    const bool isPacked = Pack(signature, packed.data());
+    bytes = isPacked ? std::string_view(packed.data(), kPackedBytes) : signature;
+    word = static_cast<std::uint64_t>(bytes.size()) << 2 | (isPacked ? 1u : 0u);
+    hash = KeyHash(bytes);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+
+  std::array<char, kPackedBytes> packed{};
+  std::string_view bytes;
+  std::uint64_t word = 0;  // as in Entry, without the long-list bit
+  std::uint32_t hash = 0;
+};
+
+// A path by the number of its folder and its name.
+struct SignatureTable::PathKey {
+  std::uint32_t folder = 0;
+  std::string_view name;
+};
+
+// One path of a signature; its name follows the node in the same block.
 struct SignatureTable::PathNode {
   PathNode* next = nullptr;
-  std::uint32_t length = 0;
-  bool removed = false;
+  std::uint32_t folder = 0;
+  std::uint32_t word = 0;  // name length << 1 | removed
 
-  std::string_view Text() const { return {reinterpret_cast<const char*>(this + 1), length}; }
-  char* Bytes() { return reinterpret_cast<char*>(this + 1); }
+  bool Removed() const { return (word & 1u) != 0; }
+  void MarkRemoved() { word |= 1u; }
+  std::string_view Name() const { return {reinterpret_cast<const char*>(this + 1), word >> 1}; }
+  char* NameBytes() { return reinterpret_cast<char*>(this + 1); }
+  bool Is(const PathKey& path) const { return folder == path.folder && Name() == path.name; }
 };
 
-// One signature with its paths; its text follows the entry in the same block.
+// One signature with its paths; its key follows `word` directly, in the same
+// block (a packed key fills the block to 40 bytes).
 struct SignatureTable::Entry {
+  static constexpr std::uint32_t kPacked = 1;
+  static constexpr std::uint32_t kLongList = 2;
+
   Entry* next = nullptr;
   PathNode* first = nullptr;
-  PathNode* last = nullptr;
-  LivePaths* live = nullptr;
-  std::uint32_t signatureLength = 0;
-  std::uint32_t nodeCount = 0;
-  std::uint32_t indexHash = 0;
+  std::uint32_t word = 0;  // key length << 2 | kLongList | kPacked
 
-  std::string_view Signature() const {
-    return {reinterpret_cast<const char*>(this + 1), signatureLength};
+  static std::size_t BlockSize(std::size_t keyLength) {
+    return AlignUp(std::max(sizeof(Entry), offsetof(Entry, word) + sizeof(word) + keyLength));
   }
-  char* Bytes() { return reinterpret_cast<char*>(this + 1); }
+  const char* KeyBytes() const { return reinterpret_cast<const char*>(this) + offsetof(Entry, word) + sizeof(word); }
+  char* KeyBytes() { return reinterpret_cast<char*>(this) + offsetof(Entry, word) + sizeof(word); }
+  std::string_view KeyView() const { return {KeyBytes(), word >> 2}; }
+  bool Packed() const { return (word & kPacked) != 0; }
+  bool HasLongList() const { return (word & kLongList) != 0; }
+  bool Matches(const Key& key) const {
+    return (word & ~kLongList) == key.word && std::memcmp(KeyBytes(), key.bytes.data(), key.bytes.size()) == 0;
+  }
+  std::uint32_t Hash() const { return KeyHash(KeyView()); }
 };
 
-// The live paths of a long list, each mapped to its node.
+// The live paths of a long list, and its last node.
 struct SignatureTable::LivePaths {
-  std::unordered_map<std::string_view, PathNode*> nodes;
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(const PathKey& path) const {
+      return std::hash<std::string_view>{}(path.name) * 31 + path.folder;
+    }
+    std::size_t operator()(const PathNode* node) const { return (*this)(PathKey{node->folder, node->Name()}); }
+  };
+  struct Same {
+    using is_transparent = void;
+    bool operator()(const PathNode* a, const PathNode* b) const { return a->Is({b->folder, b->Name()}); }
+    bool operator()(const PathKey& a, const PathNode* b) const { return b->Is(a); }
+    bool operator()(const PathNode* a, const PathKey& b) const { return a->Is(b); }
+  };
+  std::unordered_set<PathNode*, Hash, Same> nodes;
+  PathNode* last = nullptr;
 };
 
 // Bump allocator over chunks that grow up to 1 MiB: one allocation per chunk
@@ -117,12 +240,12 @@ class SignatureTable::Arena {
 // Entries are never removed one by one, so no tombstones are needed.
 class SignatureTable::Index {
  public:
-  Entry* Find(std::string_view signature, std::uint32_t hash) const {
+  Entry* Find(const Key& key) const {
     if (slots_.empty()) return nullptr;
-    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+    for (std::size_t i = key.hash & mask_;; i = (i + 1) & mask_) {
       Entry* entry = slots_[i];
       if (entry == nullptr) return nullptr;
-      if (entry->indexHash == hash && entry->Signature() == signature) return entry;
+      if (entry->Matches(key)) return entry;
     }
   }
 
@@ -135,14 +258,14 @@ class SignatureTable::Index {
     std::vector<Entry*> grown(capacity, nullptr);
     const std::size_t mask = capacity - 1;
     for (Entry* entry : slots_) {
-      if (entry != nullptr) Place(grown, mask, entry);
+      if (entry != nullptr) Place(grown, mask, entry, entry->Hash());
     }
     slots_.swap(grown);
     mask_ = mask;
   }
 
   // Needs a Reserve for the new count first.
-  void Insert(Entry* entry) { Place(slots_, mask_, entry); }
+  void Insert(Entry* entry, std::uint32_t hash) { Place(slots_, mask_, entry, hash); }
 
   void Release() {
     slots_.clear();
@@ -154,8 +277,8 @@ class SignatureTable::Index {
   std::size_t Bytes() const { return slots_.capacity() * sizeof(Entry*); }  // NOLINT(bugprone-sizeof-expression)
 
  private:
-  static void Place(std::vector<Entry*>& slots, std::size_t mask, Entry* entry) {
-    std::size_t i = entry->indexHash & mask;
+  static void Place(std::vector<Entry*>& slots, std::size_t mask, Entry* entry, std::uint32_t hash) {
+    std::size_t i = hash & mask;
     while (slots[i] != nullptr) i = (i + 1) & mask;
     slots[i] = entry;
   }
@@ -164,33 +287,85 @@ class SignatureTable::Index {
   std::size_t mask_ = 0;
 };
 
-SignatureTable::SignatureTable() : arena_(std::make_unique<Arena>()), index_(std::make_unique<Index>()) {}
+// The text of every folder part of a stored path, kept once and numbered.
+class SignatureTable::Folders {
+ public:
+  std::optional<std::uint32_t> Find(std::string_view folder) {
+    // Files arrive folder by folder: the last one found is usually the one.
+    if (last_ < texts_.size() && texts_[last_] == folder) return last_;
+    const auto found = numbers_.find(folder);
+    if (found == numbers_.end()) return std::nullopt;
+    last_ = found->second;
+    return last_;
+  }
+
+  // The number of `folder`, kept from now on; throws std::bad_alloc, leaving
+  // the folders as they were.
+  std::uint32_t Intern(std::string_view folder, Arena& arena) {
+    if (const auto found = Find(folder)) return *found;
+    if (texts_.size() >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
+    if (texts_.size() == texts_.capacity()) texts_.reserve(std::max<std::size_t>(16, texts_.capacity() * 2));
+    std::string_view text;
+    if (!folder.empty()) {
+      auto* bytes = static_cast<char*>(arena.Allocate(folder.size()));
+      std::memcpy(bytes, folder.data(), folder.size());
+      text = {bytes, folder.size()};
+    }
+    const auto number = static_cast<std::uint32_t>(texts_.size());
+    numbers_.emplace(text, number);
+    texts_.push_back(text);
+    last_ = number;
+    return number;
+  }
+
+  std::string_view Text(std::uint32_t number) const { return texts_[number]; }
+
+  void Release() {
+    texts_.clear();
+    texts_.shrink_to_fit();
+    decltype(numbers_)().swap(numbers_);
+    last_ = 0;
+  }
+
+  // Approximate for the map: one heap node per element plus its buckets.
+  std::size_t Bytes() const {
+    return texts_.capacity() * sizeof(std::string_view) +
+           numbers_.size() * (2 * sizeof(void*) + sizeof(std::string_view) + sizeof(std::uint32_t)) +
+           numbers_.bucket_count() * sizeof(void*);
+  }
+
+ private:
+  std::vector<std::string_view> texts_;  // into the arena
+  std::unordered_map<std::string_view, std::uint32_t> numbers_;
+  std::uint32_t last_ = 0;
+};
+
+SignatureTable::SignatureTable()
+    : arena_(std::make_unique<Arena>()), index_(std::make_unique<Index>()), folders_(std::make_unique<Folders>()) {}
 
 SignatureTable::~SignatureTable() = default;
 
-SignatureTable::PathNode* SignatureTable::MakeNode(std::string_view path) {
+SignatureTable::PathNode* SignatureTable::MakeNode(const PathKey& path) {
   static_assert(alignof(PathNode) <= kAlignment);
-  if (path.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-  auto* node = new (arena_->Allocate(sizeof(PathNode) + path.size())) PathNode;
-  node->length = static_cast<std::uint32_t>(path.size());
-  if (!path.empty()) std::memcpy(node->Bytes(), path.data(), path.size());
+  if (path.name.size() > kLongestText) throw std::bad_alloc();
+  auto* node = new (arena_->Allocate(sizeof(PathNode) + path.name.size())) PathNode;
+  node->folder = path.folder;
+  node->word = static_cast<std::uint32_t>(path.name.size()) << 1;
+  if (!path.name.empty()) std::memcpy(node->NameBytes(), path.name.data(), path.name.size());
   return node;
 }
 
-void SignatureTable::CreateEntry(std::string_view signature, std::string_view path) {
+SignatureTable::LivePaths& SignatureTable::LivePathsOf(const Entry& entry) const { return *livePaths_.at(&entry); }
+
+void SignatureTable::CreateEntry(const Key& key, std::string_view signature, const PathKey& path) {
   static_assert(alignof(Entry) <= kAlignment);
-  if (signature.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
   // Everything that can fail comes before anything is linked.
   index_->Reserve(entryCount_ + 1);
-  auto* entry = new (arena_->Allocate(sizeof(Entry) + signature.size())) Entry;
-  entry->signatureLength = static_cast<std::uint32_t>(signature.size());
-  if (!signature.empty()) std::memcpy(entry->Bytes(), signature.data(), signature.size());
-  entry->indexHash = IndexHash(signature);
-  PathNode* node = MakeNode(path);
+  auto* entry = new (arena_->Allocate(Entry::BlockSize(key.bytes.size()))) Entry;
+  entry->word = static_cast<std::uint32_t>(key.word);
+  if (!key.bytes.empty()) std::memcpy(entry->KeyBytes(), key.bytes.data(), key.bytes.size());
+  entry->first = MakeNode(path);
 
-  entry->first = node;
-  entry->last = node;
-  entry->nodeCount = 1;
   const std::uint32_t bucket = ElfHash(signature) % kBucketCount;
   if (tails_[bucket] == nullptr) {
     heads_[bucket] = entry;
@@ -198,66 +373,83 @@ void SignatureTable::CreateEntry(std::string_view signature, std::string_view pa
     tails_[bucket]->next = entry;
   }
   tails_[bucket] = entry;
-  index_->Insert(entry);
+  index_->Insert(entry, key.hash);
   ++entryCount_;
 }
 
-void SignatureTable::AppendPath(Entry& entry, std::string_view path) {
+void SignatureTable::AppendPath(Entry& entry, PathNode* last, std::uint32_t nodeCount, const PathKey& path) {
   PathNode* node = MakeNode(path);
-  if (entry.live != nullptr) {
-    entry.live->nodes.emplace(node->Text(), node);
-  } else if (entry.nodeCount >= kWalkedListLength) {
-    auto live = std::make_unique<LivePaths>();
+  LivePaths* live = nullptr;
+  if (entry.HasLongList()) {
+    live = &LivePathsOf(entry);
+    live->nodes.insert(node);
+  } else if (nodeCount >= kWalkedListLength) {
+    auto created = std::make_unique<LivePaths>();
     for (PathNode* old = entry.first; old != nullptr; old = old->next) {
-      if (!old->removed) live->nodes.emplace(old->Text(), old);
+      if (!old->Removed()) created->nodes.insert(old);
     }
-    live->nodes.emplace(node->Text(), node);
-    livePaths_.push_back(std::move(live));
-    entry.live = livePaths_.back().get();
+    created->nodes.insert(node);
+    live = livePaths_.emplace(&entry, std::move(created)).first->second.get();
+    entry.word |= Entry::kLongList;
   }
-  entry.last->next = node;
-  entry.last = node;
-  ++entry.nodeCount;
+  last->next = node;
+  if (live != nullptr) live->last = node;
 }
 
 int SignatureTable::AddHash(std::string_view signature, std::string_view path) {
   try {
-    Entry* entry = index_->Find(signature, IndexHash(signature));
+    if (signature.size() > kLongestText) throw std::bad_alloc();
+    const Key key(signature);
+    const SplitText split = SplitForStorage(path);
+    Entry* entry = index_->Find(key);
     if (entry == nullptr) {
-      CreateEntry(signature, path);
-    } else if (entry->live != nullptr) {
-      if (entry->live->nodes.contains(path)) return 0;
-      AppendPath(*entry, path);
+      CreateEntry(key, signature, {folders_->Intern(split.folder, *arena_), split.name});
+    } else if (entry->HasLongList()) {
+      LivePaths& live = LivePathsOf(*entry);
+      const auto folder = folders_->Find(split.folder);
+      if (folder && live.nodes.find(PathKey{*folder, split.name}) != live.nodes.end()) return 0;
+      AppendPath(*entry, live.last, 0, {folder ? *folder : folders_->Intern(split.folder, *arena_), split.name});
     } else {
-      for (const PathNode* node = entry->first; node != nullptr; node = node->next) {
-        if (!node->removed && node->Text() == path) return 0;
+      const auto folder = folders_->Find(split.folder);
+      PathNode* last = nullptr;
+      std::uint32_t count = 0;
+      for (PathNode* node = entry->first; node != nullptr; node = node->next) {
+        if (folder && !node->Removed() && node->Is({*folder, split.name})) return 0;
+        last = node;
+        ++count;
       }
-      AppendPath(*entry, path);
+      AppendPath(*entry, last, count, {folder ? *folder : folders_->Intern(split.folder, *arena_), split.name});
     }
   } catch (const std::bad_alloc&) {
     return -1;
   }
-  pathBytes_ += path.size();
   ++liveCount_;
   return 0;
 }
 
 int SignatureTable::RemoveHash(std::string_view signature, std::string_view path) {
-  Entry* entry = index_->Find(signature, IndexHash(signature));
+  if (signature.size() > kLongestText) return -1;
+  const Key key(signature);
+  Entry* entry = index_->Find(key);
   if (entry == nullptr) return -1;
+  const SplitText split = SplitForStorage(path);
+  const auto folder = folders_->Find(split.folder);
+  if (!folder) return -1;
+  const PathKey wanted{*folder, split.name};
   PathNode* found = nullptr;
-  if (entry->live != nullptr) {
-    const auto it = entry->live->nodes.find(path);
-    if (it == entry->live->nodes.end()) return -1;
-    found = it->second;
-    entry->live->nodes.erase(it);
+  if (entry->HasLongList()) {
+    LivePaths& live = LivePathsOf(*entry);
+    const auto it = live.nodes.find(wanted);
+    if (it == live.nodes.end()) return -1;
+    found = *it;
+    live.nodes.erase(it);
   } else {
     for (PathNode* node = entry->first; node != nullptr && found == nullptr; node = node->next) {
-      if (!node->removed && node->Text() == path) found = node;
+      if (!node->Removed() && node->Is(wanted)) found = node;
     }
     if (found == nullptr) return -1;
   }
-  found->removed = true;
+  found->MarkRemoved();
   --liveCount_;
   return 0;
 }
@@ -268,11 +460,15 @@ int SignatureTable::NextHash(int restart, std::string& signatureOut, std::string
     cursor_.entry = nullptr;
     cursor_.node = nullptr;
   }
+  const auto yield = [&](const PathNode& node) {
+    signatureOut = cursor_.signature;
+    pathOut.assign(folders_->Text(node.folder));
+    pathOut.append(node.Name());
+  };
   // The rest of the list of the entry that yielded the previous pair.
   for (; cursor_.node != nullptr; cursor_.node = cursor_.node->next) {
-    if (!cursor_.node->removed) {
-      signatureOut = cursor_.signature;
-      pathOut.assign(cursor_.node->Text());
+    if (!cursor_.node->Removed()) {
+      yield(*cursor_.node);
       cursor_.node = cursor_.node->next;
       return 0;
     }
@@ -280,12 +476,15 @@ int SignatureTable::NextHash(int restart, std::string& signatureOut, std::string
   for (;;) {
     for (Entry* entry = cursor_.entry; entry != nullptr; entry = entry->next) {
       for (PathNode* node = entry->first; node != nullptr; node = node->next) {
-        if (node->removed) continue;
-        cursor_.signature.assign(entry->Signature());
+        if (node->Removed()) continue;
+        if (entry->Packed()) {
+          Unpack(entry->KeyBytes(), cursor_.signature);
+        } else {
+          cursor_.signature.assign(entry->KeyView());
+        }
         cursor_.entry = entry->next;
         cursor_.node = node->next;
-        signatureOut = cursor_.signature;
-        pathOut.assign(node->Text());
+        yield(*node);
         return 0;
       }
     }
@@ -302,11 +501,10 @@ int SignatureTable::NextHash(int restart, std::string& signatureOut, std::string
 int SignatureTable::ClearHash() {
   heads_.fill(nullptr);
   tails_.fill(nullptr);
-  livePaths_.clear();
-  livePaths_.shrink_to_fit();
+  decltype(livePaths_)().swap(livePaths_);
   index_->Release();
+  folders_->Release();
   arena_->Release();
-  pathBytes_ = 0;
   liveCount_ = 0;
   entryCount_ = 0;
   cursor_ = Cursor{};
@@ -315,15 +513,15 @@ int SignatureTable::ClearHash() {
 
 std::size_t SignatureTable::SignatureCount() const { return entryCount_; }
 
-std::size_t SignatureTable::OverheadBytes() const {
-  std::size_t sets = livePaths_.capacity() * sizeof(livePaths_[0]);
-  for (const auto& live : livePaths_) {
-    // Approximate: one heap node per element (link, key, value, cached hash)
-    // plus the bucket array.
-    sets += sizeof(LivePaths) + live->nodes.size() * (2 * sizeof(void*) + sizeof(std::string_view) + sizeof(void*)) +
+std::size_t SignatureTable::HeldBytes() const {
+  std::size_t sets = livePaths_.bucket_count() * sizeof(void*);
+  for (const auto& [entry, live] : livePaths_) {
+    // Approximate: one heap node per element (link, node, cached hash) plus
+    // the bucket array, and the map's own node.
+    sets += sizeof(LivePaths) + 4 * sizeof(void*) + live->nodes.size() * 3 * sizeof(void*) +
             live->nodes.bucket_count() * sizeof(void*);
   }
-  return arena_->HeldBytes() - pathBytes_ + index_->Bytes() + sizeof(heads_) + sizeof(tails_) + sets;
+  return arena_->HeldBytes() + index_->Bytes() + folders_->Bytes() + sizeof(heads_) + sizeof(tails_) + sets;
 }
 
 }  // namespace kestrilo

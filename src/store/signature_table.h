@@ -11,6 +11,10 @@
 // of files stays linear. Neither changes what an operation means or the order
 // of iteration.
 //
+// Storage is compact, since the table holds every registered file: a
+// signature of 32 hex digits and a size is kept as its 20 bytes, and a path as
+// its name and the number of its folder, each folder's text being kept once.
+//
 // Not thread-safe: one job at a time uses the table (AddHash, RemoveHash and
 // NextHash on the worker thread; ClearHash only while no job runs).
 
@@ -20,7 +24,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 namespace kestrilo {
 
@@ -53,12 +57,14 @@ class SignatureTable {
 
   // Number of distinct signatures (entries in use); for memory accounting.
   std::size_t SignatureCount() const;
-  // Bytes the table holds beyond the path texts themselves.
-  std::size_t OverheadBytes() const;
+  // Bytes the table holds, texts included.
+  std::size_t HeldBytes() const;
 
  private:
   struct PathNode;
   struct Entry;
+  struct Key;
+  struct PathKey;
   struct Cursor {
     std::int32_t bucket = -1;
     Entry* entry = nullptr;
@@ -67,18 +73,20 @@ class SignatureTable {
   };
   class Arena;
   class Index;
+  class Folders;
   struct LivePaths;
 
-  void CreateEntry(std::string_view signature, std::string_view path);
-  void AppendPath(Entry& entry, std::string_view path);
-  PathNode* MakeNode(std::string_view path);
+  void CreateEntry(const Key& key, std::string_view signature, const PathKey& path);
+  void AppendPath(Entry& entry, PathNode* last, std::uint32_t nodeCount, const PathKey& path);
+  PathNode* MakeNode(const PathKey& path);
+  LivePaths& LivePathsOf(const Entry& entry) const;
 
   std::array<Entry*, kBucketCount> heads_{};
   std::array<Entry*, kBucketCount> tails_{};
   std::unique_ptr<Arena> arena_;
   std::unique_ptr<Index> index_;
-  std::vector<std::unique_ptr<LivePaths>> livePaths_;
-  std::size_t pathBytes_ = 0;
+  std::unique_ptr<Folders> folders_;
+  std::unordered_map<const Entry*, std::unique_ptr<LivePaths>> livePaths_;
   std::int32_t liveCount_ = 0;
   std::size_t entryCount_ = 0;
   Cursor cursor_;

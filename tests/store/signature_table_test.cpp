@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <set>
 #include <string>
@@ -284,7 +285,7 @@ TEST(SignatureTable, RemovingAPairAheadOfTheCursorSkipsIt) {
 
 TEST(SignatureTable, ClearEmptiesAndTheTableWorksAsNew) {
   SignatureTable table;
-  const std::size_t emptyOverhead = table.OverheadBytes();
+  const std::size_t emptyBytes = table.HeldBytes();
   EXPECT_EQ(table.ClearHash(), 0);
   EXPECT_EQ(table.GetFileCount(), 0);
 
@@ -297,7 +298,7 @@ TEST(SignatureTable, ClearEmptiesAndTheTableWorksAsNew) {
   EXPECT_EQ(table.ClearHash(), 0);
   EXPECT_EQ(table.GetFileCount(), 0);
   EXPECT_EQ(table.SignatureCount(), 0u);
-  EXPECT_EQ(table.OverheadBytes(), emptyOverhead);
+  EXPECT_EQ(table.HeldBytes(), emptyBytes);
   EXPECT_EQ(table.NextHash(1, s, p), -1);
   EXPECT_EQ(table.NextHash(0, s, p), -1);
   EXPECT_EQ(table.RemoveHash(Signature(1), "/f1"), -1);
@@ -397,8 +398,25 @@ TEST_P(SignatureTableModelTest, RandomOperationsMatchTheModel) {
   std::vector<std::string> sigs;
   for (int i = 0; i < 6; ++i) sigs.push_back(Signature(i));
   for (const std::string& sig : CollidingWith(sigs[0], 2)) sigs.push_back(sig);
-  std::vector<std::string> paths;
-  for (int i = 0; i < 40; ++i) paths.push_back("/d/" + std::to_string(i));
+  // Texts that look like a signature of digits and size but are other
+  // signatures, and the bytes that a digest and a size would be kept as.
+  const std::string hex = sigs[0].substr(0, 32);
+  std::string upper = sigs[0];
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::string digestBytes;
+  for (std::size_t i = 0; i < 32; i += 2)
+    digestBytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  const std::uint32_t size = 1000;
+  digestBytes.append(reinterpret_cast<const char*>(&size), sizeof size);
+  for (const std::string& sig :
+       {hex + "01000", upper, hex + "4294967295", hex + "4294967296", hex + "0", hex, digestBytes, std::string()}) {
+    sigs.push_back(sig);
+  }
+  // Names repeated in several folders, separators of both kinds, no folder.
+  const std::vector<std::string> folders = {"/d/", "/e/", "C:\\w\\", "", "/d/sub\\", "/d/e/"};
+  std::vector<std::string> paths{""};
+  for (int i = 0; i < 40; ++i)
+    paths.push_back(folders[static_cast<std::size_t>(i) % folders.size()] + std::to_string(i % 7));
 
   SignatureTable table;
   Model model;
