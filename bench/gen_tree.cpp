@@ -132,7 +132,8 @@ std::vector<Folder> LayOutFolders(const std::string& root, std::uint64_t fileCou
   return folders;
 }
 
-std::vector<FilePlan> ChooseContents(std::uint64_t fileCount, const SizeModel& sizes, SplitMix64& rng, TreeStats& stats) {
+std::vector<FilePlan> ChooseContents(std::uint64_t fileCount, const SizeModel& sizes, SplitMix64& rng,
+                                     TreeStats& stats) {
   std::vector<FilePlan> plans;
   plans.reserve(fileCount);
   std::uint64_t nextContent = 1;

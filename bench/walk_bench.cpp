@@ -16,16 +16,14 @@
 
 #include "check/check_session.h"
 #include "platform/file_system.h"
-#include "toolkit/job_settings.h"
 #include "support/memory_status_panels.h"
+#include "toolkit/job_settings.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 double PeakMiB() {
   rusage usage{};
@@ -79,8 +77,7 @@ int main(int argc, char** argv) {
   std::printf("reader threads  %s\n", readers == 0 ? "one per core" : std::to_string(readers).c_str());
   std::printf("registered      %.0f files, %zu signatures, table %.1f bytes/file\n", files, table.SignatureCount(),
               files > 0 ? static_cast<double>(table.HeldBytes()) / files : 0.0);
-  std::printf("walk            %.3f s, %.0f files/s, peak %.1f MiB\n", walkSeconds,
-              files / walkSeconds, walkPeak);
+  std::printf("walk            %.3f s, %.0f files/s, peak %.1f MiB\n", walkSeconds, files / walkSeconds, walkPeak);
   std::printf("extraction      %.3f s, %d rows\n", extractSeconds, rows);
   std::printf("verification    %.3f s, %s | %s\n", verifySeconds, status.Text(0).c_str(), status.Text(1).c_str());
   std::printf("whole check     %.3f s, %.0f files/s\n", totalSeconds, files / totalSeconds);

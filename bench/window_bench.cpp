@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>

@@ -30,8 +30,8 @@ void ExistenceByFolder::ListFolders() {
     if (!folder.listed) return;
     for (auto& entry : entries) {
       if (entry.kind == EntryKind::File || entry.kind == EntryKind::Folder) {
-        folder.plainOrder.push_back({static_cast<std::uint32_t>(folder.plainNames.size()),
-                                     static_cast<std::uint32_t>(entry.name.size())});
+        folder.plainOrder.push_back(
+            {static_cast<std::uint32_t>(folder.plainNames.size()), static_cast<std::uint32_t>(entry.name.size())});
         folder.plainNames.append(entry.name);
       } else {
         folder.otherNames.push_back(std::move(entry.name));

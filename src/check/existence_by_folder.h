@@ -7,9 +7,9 @@
 // cannot be listed.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -37,9 +37,9 @@ class ExistenceByFolder {
       std::uint32_t offset;
       std::uint32_t length;
     };
-    std::string plainNames;           // files and folders, one after another
-    std::vector<Name> plainOrder;      // into plainNames, sorted by name
-    std::vector<std::string> otherNames;    // links and the like, sorted
+    std::string plainNames;               // files and folders, one after another
+    std::vector<Name> plainOrder;         // into plainNames, sorted by name
+    std::vector<std::string> otherNames;  // links and the like, sorted
     bool HasPlain(std::string_view name) const;
   };
 

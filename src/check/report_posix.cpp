@@ -1,5 +1,3 @@
-#include "check/report.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "check/report.h"
 #include "platform/path_text.h"
 
 namespace kestrilo {

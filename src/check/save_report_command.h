@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "check/result_set.h"
 #include "platform/file_system.h"
 #include "toolkit/dialogs.h"
-#include "check/result_set.h"
 #include "toolkit/status_panels.h"
 
 namespace kestrilo {

@@ -1,8 +1,7 @@
 #pragma once
-// The verification pass: numbers each set of identical files. Anchors are taken top to bottom; an anchor's group is every later
-// unnumbered row of its size run that is identical to it. Rows of different
-// signatures differ in their first bytes or size, so only rows of one
-// signature are ever read against each other, and two rows that name one file
+// The verification pass: numbers each set of identical files. Anchors are taken top to bottom; an anchor's group is
+// every later unnumbered row of its size run that is identical to it. Rows of different signatures differ in their
+// first bytes or size, so only rows of one signature are ever read against each other, and two rows that name one file
 // (same device and inode) are never taken as identical. The contents of each
 // signature's files are classified on reader threads ahead of the numbering,
 // in the order the numbering needs them, so the numbers come out as if each

@@ -81,9 +81,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
       return std::nullopt;
     }
   }
-  for (const auto& [name, given] : {std::pair{"--delete-below", &options.deleteBelow},
-                                    std::pair{"--delete-on-drive", &options.deleteOnDrive},
-                                    std::pair{"--report", &options.reportFile}}) {
+  for (const auto& [name, given] :
+       {std::pair{"--delete-below", &options.deleteBelow}, std::pair{"--delete-on-drive", &options.deleteOnDrive},
+        std::pair{"--report", &options.reportFile}}) {
     if (*given && (*given)->empty()) {
       error = std::string(name) + " needs a non-empty value";
       return std::nullopt;

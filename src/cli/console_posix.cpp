@@ -1,9 +1,9 @@
-#include "cli/console_platform.h"
-
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+
+#include "cli/console_platform.h"
 
 namespace kestrilo::cli {
 

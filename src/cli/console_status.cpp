@@ -1,9 +1,9 @@
 #include "cli/console_status.h"
 
-#include "cli/console_platform.h"
-
 #include <array>
 #include <charconv>
+
+#include "cli/console_platform.h"
 
 namespace kestrilo::cli {
 

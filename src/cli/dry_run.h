@@ -45,7 +45,6 @@ class DryRunFileSystem final : public FileSystem {
 // files that would go, or nothing when refused. A stop ends it before the next
 // file.
 std::optional<int> DryRunDeletion(ResultSet& results, FileSystem& fs, StatusPanels& status, const std::string& folder,
-                                  bool onDrive, const StopRequest& stop,
-                                  std::FILE* out);
+                                  bool onDrive, const StopRequest& stop, std::FILE* out);
 
 }  // namespace kestrilo::cli

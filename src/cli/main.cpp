@@ -55,9 +55,7 @@ struct Job {
 // path must not be taken relative to some other folder.
 bool RelativePathsResolve(const kestrilo::cli::Options& options, const std::string& cwd) {
   if (!cwd.empty()) return true;
-  const auto relative = [](const std::optional<std::string>& path) {
-    return path && !kestrilo::IsAbsolutePath(*path);
-  };
+  const auto relative = [](const std::optional<std::string>& path) { return path && !kestrilo::IsAbsolutePath(*path); };
   return std::none_of(options.paths.begin(), options.paths.end(),
                       [&](const std::string& path) { return relative(path); }) &&
          !relative(options.deleteBelow) && !relative(options.deleteOnDrive) && !relative(options.reportFile);

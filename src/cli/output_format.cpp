@@ -82,8 +82,8 @@ bool ProduceListing(const ResultSet& results, OutputFormat format, std::uint64_t
     const auto& rows = groups[group];
     if (format == OutputFormat::Json) {
       text += groupCount == 0 ? "\n" : ",\n";
-      text += "    {\"group\": " + std::to_string(group) + ", \"size\": " + std::to_string(results.At(rows.front()).size) +
-              ", \"paths\": [";
+      text += "    {\"group\": " + std::to_string(group) +
+              ", \"size\": " + std::to_string(results.At(rows.front()).size) + ", \"paths\": [";
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const std::string path = results.PathOf(rows[i]);
@@ -187,7 +187,8 @@ std::string ListingText(const ResultSet& results, OutputFormat format, std::uint
 
 bool WriteListing(const ResultSet& results, OutputFormat format, std::uint64_t filesRegistered, int fd) {
   if (format == OutputFormat::Report) return WriteReport(results, fd);
-  return ProduceListing(results, format, filesRegistered, [fd](const std::string& piece) { return WriteAll(fd, piece); });
+  return ProduceListing(results, format, filesRegistered,
+                        [fd](const std::string& piece) { return WriteAll(fd, piece); });
 }
 
 }  // namespace kestrilo::cli

@@ -10,9 +10,9 @@
 // on the strength of its own verified partner, so every chain of removals ends
 // at a file that stays.
 
+#include "check/result_set.h"
 #include "delete/deletion_scope.h"
 #include "delete/verified_removal.h"
-#include "check/result_set.h"
 #include "toolkit/stop_request.h"
 
 namespace kestrilo {

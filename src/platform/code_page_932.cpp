@@ -17,7 +17,8 @@ std::optional<std::string> ToCodePage932(std::string_view text) {
   const int count = static_cast<int>(wide->size());
   constexpr UINT kCodePage = 932;
   BOOL usedDefault = FALSE;
-  const int length = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, units, count, nullptr, 0, nullptr, &usedDefault);
+  const int length =
+      ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, units, count, nullptr, 0, nullptr, &usedDefault);
   if (length <= 0 || usedDefault) return std::nullopt;
   std::string bytes(static_cast<std::size_t>(length), '\0');
   ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, units, count, bytes.data(), length, nullptr, &usedDefault);

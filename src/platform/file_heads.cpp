@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -71,8 +71,8 @@ class HeadRing {
       // Direct descriptors never enter the descriptor table (O_CLOEXEC is
       // refused for them, and not needed).
       sqe = steps[1];
-      io_uring_prep_openat_direct(sqe, folder, name,
-                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (noAccessTime_ ? O_NOATIME : 0), 0, k);
+      io_uring_prep_openat_direct(
+          sqe, folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (noAccessTime_ ? O_NOATIME : 0), 0, k);
       io_uring_sqe_set_data64(sqe, k * kStepsPerFile + 1);
       sqe->flags |= IOSQE_IO_LINK;
 

@@ -1,8 +1,5 @@
 #include "platform/file_system.h"
 
-#include "platform/file_heads.h"
-#include "platform/reached_path.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+
+#include "platform/file_heads.h"
+#include "platform/reached_path.h"
 
 namespace kestrilo {
 

@@ -7,9 +7,9 @@
 // FileHandle) that opened it. Paths may be of any length: the real file system
 // reaches one longer than PATH_MAX through folder handles (ReachedPath).
 
-#include <cstdint>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>

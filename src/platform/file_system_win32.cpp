@@ -3,9 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <cerrno>
-
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 #include "platform/path_text.h"

@@ -73,9 +73,7 @@ std::optional<MountTableEntry> ParseLine(std::string_view line) {
   return std::nullopt;
 }
 
-bool HasPrefix(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
+bool HasPrefix(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 std::optional<std::string> ReadProcFile(const char* path) {
   const FileHandle file(::open(path, O_RDONLY | O_CLOEXEC));
@@ -128,8 +126,8 @@ bool MountPointContains(std::string_view mountPoint, std::string_view path) {
   return path.size() == mountPoint.size() || EndsWithSeparator(mountPoint) || path[mountPoint.size()] == kSeparator;
 }
 
-const MountTableEntry* FindMount(const std::vector<MountTableEntry>& table, std::uint32_t major,
-                                 std::uint32_t minor, std::string_view realPath) {
+const MountTableEntry* FindMount(const std::vector<MountTableEntry>& table, std::uint32_t major, std::uint32_t minor,
+                                 std::string_view realPath) {
   const MountTableEntry* sameDevice = nullptr;
   const MountTableEntry* any = nullptr;
   for (const auto& entry : table) {
@@ -145,9 +143,8 @@ const MountTableEntry* FindMount(const std::vector<MountTableEntry>& table, std:
 
 bool IsNetworkFileSystemType(std::string_view type) {
   static constexpr std::string_view kNetwork[] = {
-      "nfs",    "nfs4",     "cifs",   "smb3",   "smbfs",  "smb",    "ncpfs",     "ncp",
-      "afs",    "coda",     "9p",     "ceph",   "glusterfs", "lustre", "gpfs",   "orangefs",
-      "beegfs", "davfs",    "sshfs",  "vboxsf", "virtiofs", "fuse"};
+      "nfs",  "nfs4",      "cifs",   "smb3", "smbfs",    "smb",    "ncpfs", "ncp",   "afs",    "coda",     "9p",
+      "ceph", "glusterfs", "lustre", "gpfs", "orangefs", "beegfs", "davfs", "sshfs", "vboxsf", "virtiofs", "fuse"};
   for (const auto network : kNetwork) {
     if (type == network) return true;
   }
@@ -191,8 +188,8 @@ std::optional<FileSystem::MountInfo> PosixFileSystem::MountOf(const std::string&
   }
   mount.mountPoint = AscendToMountPoint(realPath, info.st_dev);
   struct statfs fsInfo {};
-  mount.isNetwork = ::statfs(path.c_str(), &fsInfo) == 0 &&
-                    IsNetworkFileSystemMagic(static_cast<std::uint64_t>(fsInfo.f_type));
+  mount.isNetwork =
+      ::statfs(path.c_str(), &fsInfo) == 0 && IsNetworkFileSystemMagic(static_cast<std::uint64_t>(fsInfo.f_type));
   return mount;
 }
 

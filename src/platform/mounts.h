@@ -31,8 +31,8 @@ bool MountPointContains(std::string_view mountPoint, std::string_view path);
 // has that device (btrfs subvolumes report their own), the longest among all.
 // Of equal mount points the later entry wins, as it is mounted over the
 // earlier. Null when nothing contains the path.
-const MountTableEntry* FindMount(const std::vector<MountTableEntry>& table, std::uint32_t major,
-                                 std::uint32_t minor, std::string_view realPath);
+const MountTableEntry* FindMount(const std::vector<MountTableEntry>& table, std::uint32_t major, std::uint32_t minor,
+                                 std::string_view realPath);
 
 // Network file systems (NFS, SMB/CIFS, AFS, Ceph, 9p, ...) and FUSE mounts
 // ("fuse", "fuse.sshfs", ...) except "fuseblk", which is a local disk driven

@@ -9,9 +9,7 @@ namespace kestrilo {
 // equal to the separator is always a whole character and byte-wise searches
 // are exact.
 
-bool EndsWithSeparator(std::string_view text) {
-  return !text.empty() && text.back() == kSeparator;
-}
+bool EndsWithSeparator(std::string_view text) { return !text.empty() && text.back() == kSeparator; }
 
 std::string WithTrailingSeparator(std::string_view folder) {
   std::string result(folder);

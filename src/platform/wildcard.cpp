@@ -8,9 +8,7 @@ namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-unsigned char Byte(std::string_view text, std::size_t at) {
-  return static_cast<unsigned char>(text[at]);
-}
+unsigned char Byte(std::string_view text, std::size_t at) { return static_cast<unsigned char>(text[at]); }
 
 bool IsContinuation(std::string_view text, std::size_t at) {
   return at < text.size() && (Byte(text, at) & 0xC0) == 0x80;

@@ -1,11 +1,11 @@
 #include "run/run_control.h"
 
-#include "run/job_failure.h"
-#include "run/run_texts.h"
-
 #include <chrono>
 #include <exception>
 #include <thread>
+
+#include "run/job_failure.h"
+#include "run/run_texts.h"
 
 namespace kestrilo {
 
@@ -124,7 +124,8 @@ void RunControl::StatusStop() {
 }
 
 void RunControl::CheckStartFunc() {
-  status_.SetPanelText(0, std::to_string(session_.Results().Count()) + "/" + std::to_string(session_.Table().GetFileCount()));
+  status_.SetPanelText(
+      0, std::to_string(session_.Results().Count()) + "/" + std::to_string(session_.Table().GetFileCount()));
   status_.SetPanelText(1, kChecking);
   StatusExecute();
   ThreadStopStatusInit();

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "check/check_session.h"
 #include "run/file_io.h"
 #include "run/job_bodies.h"
-#include "check/check_session.h"
 #include "toolkit/event_pump.h"
 #include "toolkit/job_settings.h"
 #include "toolkit/status_panels.h"

@@ -34,7 +34,8 @@ TAboutBox::TAboutBox(QWidget& mainWindow)
   Comments = new QLabel(QStringLiteral("同じ内容のファイルを探して整理します。"), Panel1);
   Comments->move(8, 80);
   Usage = new QLabel(
-      QStringLiteral("フォルダやファイルを追加して「調査開始」を押すと、同じ内容のファイルが番号付きで一覧になります。"),
+      QStringLiteral(
+          "フォルダやファイルを追加して「調査開始」を押すと、同じ内容のファイルが番号付きで一覧になります。"),
       Panel1);
   Usage->setGeometry(8, 104, 265, 48);
   Usage->setWordWrap(true);
@@ -51,9 +52,7 @@ void TAboutBox::OKButtonClick() {
   hide();
 }
 
-void TAboutBox::FormShow() {
-  move(CentredOver(mainWindow_.frameGeometry(), frameGeometry().size()));
-}
+void TAboutBox::FormShow() { move(CentredOver(mainWindow_.frameGeometry(), frameGeometry().size())); }
 
 QPoint TAboutBox::CentredOver(const QRect& mainFrame, const QSize& boxFrame) {
   return {mainFrame.left() + mainFrame.width() / 2 - boxFrame.width() / 2,

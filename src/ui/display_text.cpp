@@ -1,7 +1,6 @@
 #include "ui/display_text.h"
 
 #include <QTextDocument>
-
 #include <cstddef>
 
 namespace kestrilo {

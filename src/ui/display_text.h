@@ -6,7 +6,6 @@
 // characters. Only the display changes; the engine keeps the bytes.
 
 #include <QString>
-
 #include <string_view>
 
 namespace kestrilo {

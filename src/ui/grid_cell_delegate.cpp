@@ -39,10 +39,10 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   const bool selected = option.state & QStyle::State_Selected;
   const QPalette& palette = option.palette;
 
-  const QColor background = (!focused && selected) ? palette.color(group, QPalette::Highlight)
-                                                   : palette.color(group, QPalette::Base);
-  const QColor foreground = (!focused && selected) ? palette.color(group, QPalette::HighlightedText)
-                                                   : palette.color(group, QPalette::Text);
+  const QColor background =
+      (!focused && selected) ? palette.color(group, QPalette::Highlight) : palette.color(group, QPalette::Base);
+  const QColor foreground =
+      (!focused && selected) ? palette.color(group, QPalette::HighlightedText) : palette.color(group, QPalette::Text);
 
   painter->save();
   painter->fillRect(option.rect, background);

@@ -1,7 +1,8 @@
 #include "ui/grid_header_view.h"
 
-#include <QPainter>
 #include <qdrawutil.h>
+
+#include <QPainter>
 
 namespace kestrilo {
 

@@ -48,7 +48,8 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     case Qt::DisplayRole:
       return DisplayText(grid_.Cell(section, 0));
     case Qt::TextAlignmentRole:
-      return QVariant::fromValue(Qt::Alignment((IsNumberColumn(section) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop));
+      return QVariant::fromValue(
+          Qt::Alignment((IsNumberColumn(section) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop));
     default:
       return {};
   }

@@ -5,7 +5,6 @@
 // the view what changed since it last looked.
 
 #include <QAbstractTableModel>
-
 #include <cstdint>
 
 #include "check/result_cells.h"

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-
 #include <exception>
 
 #include "platform/file_system.h"

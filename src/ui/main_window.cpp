@@ -15,7 +15,6 @@
 #include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <utility>
 
@@ -308,7 +307,8 @@ void TForm1::dropEvent(QDropEvent* event) {
   }
   event->acceptProposedAction();
   // The drop completes for the program it came from before the walks start.
-  QMetaObject::invokeMethod(this, [this, paths] { WMDropFiles(paths); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, paths] { WMDropFiles(paths); }, Qt::QueuedConnection);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -393,7 +393,8 @@ void TForm1::FinishCommand() {
   model_->Refresh();
   FollowGridRow();
   if (run_.CloseRequested() && !run_.IsRunning()) {
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
   }
 }
 

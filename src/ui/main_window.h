@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
-
 #include <functional>
 #include <memory>
 #include <optional>

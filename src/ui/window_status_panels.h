@@ -2,7 +2,6 @@
 // The status bar's two panels, shown in the window's labels.
 
 #include <QLabel>
-
 #include <string>
 
 #include "toolkit/coalesced_status_panels.h"

@@ -46,8 +46,8 @@ TAboutBox::TAboutBox(HWND mainWindow, HFONT font) : mainWindow_(mainWindow) {
 
   Panel1 = CreateBevelPanel(hwnd_, 0, {8, 8, 8 + 281, 8 + 161}, BDR_SUNKENOUTER | BDR_RAISEDINNER);
   ProgramIcon = Child(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, {18, 10, 18 + 39, 10 + 39}, Panel1, 0, font);
-  auto* icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(KESTRILO_ICON), IMAGE_ICON,
-                                             0, 0, LR_DEFAULTSIZE));
+  auto* icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(KESTRILO_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
   SendMessageW(ProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   ProductName = Child(L"STATIC", L"Kestrilo", SS_LEFT | SS_NOPREFIX, {88, 16, 88 + 180, 16 + 14}, Panel1, 0, font);
   Version = Child(L"STATIC", L"Version 1.0", SS_LEFT | SS_NOPREFIX, {88, 40, 88 + 180, 40 + 14}, Panel1, 0, font);

@@ -147,12 +147,12 @@ void TForm1::BuildCommandBar() {
   CheckStart = Control(L"BUTTON", L"調査開始", BS_PUSHBUTTON, 0, {160, 8, 75, 25}, Panel1, kCheckStartId, windowFont_);
   FileAdd = Control(L"BUTTON", L"フォルダを追加", BS_PUSHBUTTON, 0, {8, 8, 97, 25}, Panel1, kFileAddId, windowFont_);
   InitInfo = Control(L"BUTTON", L"情報初期化", BS_PUSHBUTTON, 0, {488, 8, 75, 25}, Panel1, kInitInfoId, windowFont_);
-  FilterText = Control(L"EDIT", L"*.*", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {112, 10, 41, 20}, Panel1, kFilterTextId,
-                       windowFont_);
-  QuickCheck = Control(L"BUTTON", L"追加後すぐ調査", BS_AUTOCHECKBOX, 0, {240, 12, 121, 17}, Panel1, kQuickCheckId,
-                       windowFont_);
-  SortFlag = Control(L"BUTTON", L"サイズでソート", BS_AUTOCHECKBOX, 0, {368, 12, 113, 17}, Panel1, kSortFlagId,
-                     windowFont_);
+  FilterText =
+      Control(L"EDIT", L"*.*", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {112, 10, 41, 20}, Panel1, kFilterTextId, windowFont_);
+  QuickCheck =
+      Control(L"BUTTON", L"追加後すぐ調査", BS_AUTOCHECKBOX, 0, {240, 12, 121, 17}, Panel1, kQuickCheckId, windowFont_);
+  SortFlag =
+      Control(L"BUTTON", L"サイズでソート", BS_AUTOCHECKBOX, 0, {368, 12, 113, 17}, Panel1, kSortFlagId, windowFont_);
   SendMessageW(SortFlag, BM_SETCHECK, BST_CHECKED, 0);
   settings_.filterText = TextOf(FilterText);
   settings_.quickCheck = IsChecked(QuickCheck);
@@ -298,21 +298,50 @@ void TForm1::OnCommand(int id, int notification) {
   // (its controls and menus are disabled then).
   if (run_.IsRunning()) return;
   switch (id) {
-    case kFileAddId: FileAddClick(); break;
-    case kInitInfoId: InitInfoClick(); break;
-    case kA1Id: A1Click(); break;
-    case kF1Id: F1Click(); break;
-    case kSaveAs1Id: SaveAs1Click(); break;
-    case kZ1Id: Z1Click(); break;
-    case kExit1Id: Exit1Click(); break;
-    case kbTopWindowId: bTopWindowClick(); break;
-    case kFont1Id: Font1Click(); break;
-    case kAbout1Id: About1Click(); break;
-    case kC1Id: C1Click(); break;
-    case kDelete1Id: Delete1Click(); break;
-    case kN4Id: N4Click(); break;
-    case kA2Id: A2Click(); break;
-    default: break;
+    case kFileAddId:
+      FileAddClick();
+      break;
+    case kInitInfoId:
+      InitInfoClick();
+      break;
+    case kA1Id:
+      A1Click();
+      break;
+    case kF1Id:
+      F1Click();
+      break;
+    case kSaveAs1Id:
+      SaveAs1Click();
+      break;
+    case kZ1Id:
+      Z1Click();
+      break;
+    case kExit1Id:
+      Exit1Click();
+      break;
+    case kbTopWindowId:
+      bTopWindowClick();
+      break;
+    case kFont1Id:
+      Font1Click();
+      break;
+    case kAbout1Id:
+      About1Click();
+      break;
+    case kC1Id:
+      C1Click();
+      break;
+    case kDelete1Id:
+      Delete1Click();
+      break;
+    case kN4Id:
+      N4Click();
+      break;
+    case kA2Id:
+      A2Click();
+      break;
+    default:
+      break;
   }
 }
 
@@ -340,15 +369,33 @@ void TForm1::SetControlEnabled(WindowControl control, bool enabled) {
     DrawMenuBar(hwnd_);
   };
   switch (control) {
-    case WindowControl::File1: menu(kFile1Position); break;
-    case WindowControl::Show1: menu(kShow1Position); break;
-    case WindowControl::Help1: menu(kHelp1Position); break;
-    case WindowControl::FileAdd: EnableWindow(FileAdd, enabled); break;
-    case WindowControl::FilterText: EnableWindow(FilterText, enabled); break;
-    case WindowControl::QuickCheck: EnableWindow(QuickCheck, enabled); break;
-    case WindowControl::InitInfo: EnableWindow(InitInfo, enabled); break;
-    case WindowControl::StringGrid1: EnableWindow(StringGrid1, enabled); break;
-    case WindowControl::SortFlag: EnableWindow(SortFlag, enabled); break;
+    case WindowControl::File1:
+      menu(kFile1Position);
+      break;
+    case WindowControl::Show1:
+      menu(kShow1Position);
+      break;
+    case WindowControl::Help1:
+      menu(kHelp1Position);
+      break;
+    case WindowControl::FileAdd:
+      EnableWindow(FileAdd, enabled);
+      break;
+    case WindowControl::FilterText:
+      EnableWindow(FilterText, enabled);
+      break;
+    case WindowControl::QuickCheck:
+      EnableWindow(QuickCheck, enabled);
+      break;
+    case WindowControl::InitInfo:
+      EnableWindow(InitInfo, enabled);
+      break;
+    case WindowControl::StringGrid1:
+      EnableWindow(StringGrid1, enabled);
+      break;
+    case WindowControl::SortFlag:
+      EnableWindow(SortFlag, enabled);
+      break;
   }
 }
 

@@ -30,9 +30,9 @@ void ResultGrid::Create(HWND parent, int id) {
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
-  hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL,
-                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleW(nullptr), nullptr);
+  hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   UpdateScrollBars();
 }
@@ -100,11 +100,13 @@ void ResultGrid::UpdateScrollBars() {
   const int rows = std::max(1, cells_.RowCount() - 1);
   const int page = VisibleRows();
   top_ = std::clamp(top_, 1, std::max(1, rows - page + 1));
-  SCROLLINFO vertical{sizeof vertical, SIF_ALL | SIF_DISABLENOSCROLL, 0, rows - 1, static_cast<UINT>(page), top_ - 1, 0};
+  SCROLLINFO vertical{
+      sizeof vertical, SIF_ALL | SIF_DISABLENOSCROLL, 0, rows - 1, static_cast<UINT>(page), top_ - 1, 0};
   SetScrollInfo(hwnd_, SB_VERT, &vertical, TRUE);
   const int width = static_cast<int>(client.right);
   left_ = std::clamp(left_, 0, std::max(0, TotalWidth() - width));
-  SCROLLINFO horizontal{sizeof horizontal, SIF_ALL, 0, TotalWidth() - 1, static_cast<UINT>(std::max(width, 1)), left_, 0};
+  SCROLLINFO horizontal{
+      sizeof horizontal, SIF_ALL, 0, TotalWidth() - 1, static_cast<UINT>(std::max(width, 1)), left_, 0};
   SetScrollInfo(hwnd_, SB_HORZ, &horizontal, TRUE);
 }
 
@@ -237,15 +239,30 @@ LRESULT ResultGrid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const int page = VisibleRows();
       int top = top_;
       switch (LOWORD(wParam)) {
-        case SB_LINEUP: top -= 1; break;
-        case SB_LINEDOWN: top += 1; break;
-        case SB_PAGEUP: top -= page; break;
-        case SB_PAGEDOWN: top += page; break;
+        case SB_LINEUP:
+          top -= 1;
+          break;
+        case SB_LINEDOWN:
+          top += 1;
+          break;
+        case SB_PAGEUP:
+          top -= page;
+          break;
+        case SB_PAGEDOWN:
+          top += page;
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: top = info.nTrackPos + 1; break;
-        case SB_TOP: top = 1; break;
-        case SB_BOTTOM: top = cells_.RowCount(); break;
-        default: break;
+        case SB_THUMBPOSITION:
+          top = info.nTrackPos + 1;
+          break;
+        case SB_TOP:
+          top = 1;
+          break;
+        case SB_BOTTOM:
+          top = cells_.RowCount();
+          break;
+        default:
+          break;
       }
       ScrollTo(top, left_);
       return 0;
@@ -255,13 +272,24 @@ LRESULT ResultGrid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       GetScrollInfo(hwnd_, SB_HORZ, &info);
       int left = left_;
       switch (LOWORD(wParam)) {
-        case SB_LINELEFT: left -= kRowHeight; break;
-        case SB_LINERIGHT: left += kRowHeight; break;
-        case SB_PAGELEFT: left -= static_cast<int>(info.nPage); break;
-        case SB_PAGERIGHT: left += static_cast<int>(info.nPage); break;
+        case SB_LINELEFT:
+          left -= kRowHeight;
+          break;
+        case SB_LINERIGHT:
+          left += kRowHeight;
+          break;
+        case SB_PAGELEFT:
+          left -= static_cast<int>(info.nPage);
+          break;
+        case SB_PAGERIGHT:
+          left += static_cast<int>(info.nPage);
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: left = info.nTrackPos; break;
-        default: break;
+        case SB_THUMBPOSITION:
+          left = info.nTrackPos;
+          break;
+        default:
+          break;
       }
       ScrollTo(top_, left);
       return 0;
@@ -274,13 +302,26 @@ LRESULT ResultGrid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const int row = cells_.Row();
       const int page = VisibleRows();
       switch (wParam) {
-        case VK_UP: MoveCurrent(row - 1, extend); return 0;
-        case VK_DOWN: MoveCurrent(row + 1, extend); return 0;
-        case VK_PRIOR: MoveCurrent(row - page, extend); return 0;
-        case VK_NEXT: MoveCurrent(row + page, extend); return 0;
-        case VK_HOME: MoveCurrent(1, extend); return 0;
-        case VK_END: MoveCurrent(cells_.RowCount() - 1, extend); return 0;
-        default: break;
+        case VK_UP:
+          MoveCurrent(row - 1, extend);
+          return 0;
+        case VK_DOWN:
+          MoveCurrent(row + 1, extend);
+          return 0;
+        case VK_PRIOR:
+          MoveCurrent(row - page, extend);
+          return 0;
+        case VK_NEXT:
+          MoveCurrent(row + page, extend);
+          return 0;
+        case VK_HOME:
+          MoveCurrent(1, extend);
+          return 0;
+        case VK_END:
+          MoveCurrent(cells_.RowCount() - 1, extend);
+          return 0;
+        default:
+          break;
       }
       break;
     }

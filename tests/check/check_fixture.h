@@ -8,8 +8,8 @@
 #include "check/check_session.h"
 #include "check/result_cells.h"
 #include "support/faulty_file_system.h"
-#include "support/temp_tree.h"
 #include "support/memory_status_panels.h"
+#include "support/temp_tree.h"
 
 namespace kestrilo::testing {
 
@@ -30,7 +30,8 @@ struct CheckFixture {
   std::vector<std::pair<std::string, std::string>> Pairs() {
     std::vector<std::pair<std::string, std::string>> pairs;
     std::string signature, path;
-    for (int restart = 0; table.NextHash(restart, signature, path) == 0; restart = 1) pairs.emplace_back(signature, path);
+    for (int restart = 0; table.NextHash(restart, signature, path) == 0; restart = 1)
+      pairs.emplace_back(signature, path);
     return pairs;
   }
   std::vector<std::string> Paths() {

@@ -8,16 +8,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <functional>
+#include <map>
 #include <random>
 #include <utility>
 
 #include "check_fixture.h"
-#include "support/bounded_run.h"
 #include "fingerprint/file_signature.h"
 #include "fingerprint/md5.h"
 #include "platform/path_text.h"
+#include "support/bounded_run.h"
 
 namespace kestrilo::testing {
 namespace {
@@ -104,7 +104,7 @@ TEST_F(CheckWalk, SkippedFilesSayWhyInWalkOrder) {
   engine.GetFiles(empty);
   engine.GetFiles(locked);
   EXPECT_EQ(status.HistoryOf(1), (std::vector<std::string>{"[" + empty + "] サイズゼロのファイルは対象外",
-                                                             "[" + locked + "] MD5 取得エラー"}));
+                                                           "[" + locked + "] MD5 取得エラー"}));
   EXPECT_EQ(table.GetFileCount(), 0);
   EXPECT_TRUE(status.HistoryOf(0).empty());
 }
@@ -157,7 +157,8 @@ TEST_F(CheckWalk, AChosenLinkToAFileRegistersTheFileItLeadsTo) {
 // for something else right after the listing, as a user's changing tree may.
 class SwapAfterListing final : public FileSystem {
  public:
-  SwapAfterListing(std::string folder, std::function<void()> swap) : folder_(std::move(folder)), swap_(std::move(swap)) {}
+  SwapAfterListing(std::string folder, std::function<void()> swap)
+      : folder_(std::move(folder)), swap_(std::move(swap)) {}
 
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override {
     const bool listed = inner_.ListFolder(folder, out);
@@ -246,7 +247,8 @@ TEST_F(CheckWalk, AnUnlistableFolderIsLeftOutAndSaysSo) {
   fs.FailList(tree.Path("closed") + kSeparator);
   engine.GetFiles(tree.Root());
   EXPECT_EQ(Paths(), std::vector<std::string>{tree.Path("open/a")});
-  EXPECT_EQ(status.HistoryOf(1), std::vector<std::string>{"[" + tree.Path("closed") + kSeparator + "] フォルダ一覧取得エラー"});
+  EXPECT_EQ(status.HistoryOf(1),
+            std::vector<std::string>{"[" + tree.Path("closed") + kSeparator + "] フォルダ一覧取得エラー"});
 }
 
 TEST_F(CheckWalk, AListingThatFailsPartwayKeepsWhatItRead) {

@@ -58,7 +58,8 @@ TEST_F(CheckExtraction, SortsBySizeNumericallyThenFolderBytewise) {
   Register("n/x", "4294967295", 'd');
   ASSERT_EQ(engine.TakeOutCheckFiles(), 8);
   std::vector<std::string> order;
-  for (const auto& row : Rows()) order.push_back(row.substr(row.rfind(kSeparator) + 1) + ":" + row.substr(3, row.find('|', 3) - 3));
+  for (const auto& row : Rows())
+    order.push_back(row.substr(row.rfind(kSeparator) + 1) + ":" + row.substr(3, row.find('|', 3) - 3));
   EXPECT_EQ(order, (std::vector<std::string>{"m:4294967295", "n:4294967295", "c:100", "d:100", "z:10", "\xc3\xa9:10",
                                              "a:9", "b:9"}));
 }

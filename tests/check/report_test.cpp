@@ -1,5 +1,8 @@
+#include "check/report.h"
+
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,11 +11,8 @@
 #include <csignal>
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
-#include "check/report.h"
-#include "support/temp_tree.h"
 #include "support/result_rows.h"
+#include "support/temp_tree.h"
 
 namespace kestrilo::testing {
 namespace {

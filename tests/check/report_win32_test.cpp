@@ -1,14 +1,13 @@
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
 #include "check/report.h"
 #include "platform/win32_paths.h"
-#include "support/temp_tree.h"
 #include "support/result_rows.h"
+#include "support/temp_tree.h"
 
 namespace kestrilo::testing {
 namespace {
@@ -43,8 +42,8 @@ TEST(Win32Report, ANameOutsideCodePage932MakesTheWholeReportUtf8) {
   ResultSet grid;
   Fill(grid, kJapanese, kSnowman);
   ASSERT_EQ(SaveReport(grid, path), ReportResult::Saved);
-  EXPECT_EQ(ReadWholeFile(path), std::string("\xEF\xBB\xBF") + "1, " + kJapanese + ", 1024, C:\\data\r\n1, " + kSnowman +
-                                     ", 1024, C:\r\n");
+  EXPECT_EQ(ReadWholeFile(path),
+            std::string("\xEF\xBB\xBF") + "1, " + kJapanese + ", 1024, C:\\data\r\n1, " + kSnowman + ", 1024, C:\r\n");
 }
 
 TEST(Win32Report, AnEmptyReportIsAnEmptyFile) {

@@ -15,8 +15,8 @@ TEST(CheckResultCells, ShowEachRowAsTheGridDoes) {
   ResultSet results;
   ResultCells grid(results);
   grid.SetHeaders({"", "ファイル名", "サイズ", "パス"});
-  results.Replace({MadeRow(12, "a, b", 4294967296, "/d"), MadeRow(0, "lonely", 7, ""),
-                   MadeRow(3, "gone", 5, "/old", true)});
+  results.Replace(
+      {MadeRow(12, "a, b", 4294967296, "/d"), MadeRow(0, "lonely", 7, ""), MadeRow(3, "gone", 5, "/old", true)});
   EXPECT_EQ(grid.RowCount(), 5);
   EXPECT_EQ(grid.Rows(0), (GridRow{"", "ファイル名", "サイズ", "パス"}));
   EXPECT_EQ(grid.Rows(1), (GridRow{"12", "a, b", "4294967296", "/d"}));

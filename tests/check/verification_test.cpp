@@ -1,16 +1,15 @@
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <set>
+#include <thread>
 
 #include "check_fixture.h"
 #include "support/bounded_run.h"
@@ -66,7 +65,8 @@ TEST_F(CheckVerification, InterleavedGroupsOfOneSizeAreNumberedByFirstRow) {
   EXPECT_EQ(GroupsByName(), (std::map<std::string, std::string>{{"A", "1"}, {"A2", "1"}, {"B", "2"}, {"B2", "2"}}));
   const auto counts = status.HistoryOf(0);
   ASSERT_GE(counts.size(), 3u);
-  EXPECT_EQ(std::vector<std::string>(counts.end() - 3, counts.end()), (std::vector<std::string>{"1/4/4", "2/4/4", "2/4/4"}));
+  EXPECT_EQ(std::vector<std::string>(counts.end() - 3, counts.end()),
+            (std::vector<std::string>{"1/4/4", "2/4/4", "2/4/4"}));
 }
 
 TEST_F(CheckVerification, AnAnchorWithoutPartnerUsesUpNoNumber) {
@@ -303,7 +303,9 @@ class StopAtOpen final : public FileSystem {
     }
     return inner_.OpenRead(path);
   }
-  bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override { return inner_.ListFolder(folder, out); }
+  bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override {
+    return inner_.ListFolder(folder, out);
+  }
   std::optional<FileFacts> Examine(const std::string& path, bool followLink) override {
     return inner_.Examine(path, followLink);
   }

@@ -1,9 +1,8 @@
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdio>
@@ -35,9 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
     Forms, CliOptions,
     ::testing::Values(ParseCase{{"/a"}, true}, ParseCase{{"--filter", "*.jpg", "--no-sort", "/a", "/b"}, true},
                       ParseCase{{"--report", "out.txt", "/a"}, true}, ParseCase{{"--", "--odd-name"}, true},
-                      ParseCase{{"--delete-below", "/a", "--yes", "/a"}, true}, ParseCase{{"--threads", "3", "/a"}, true},
-                      ParseCase{{}, false}, ParseCase{{"--filter"}, false}, ParseCase{{"--bogus", "/a"}, false},
-                      ParseCase{{"--threads", "x", "/a"}, false},
+                      ParseCase{{"--delete-below", "/a", "--yes", "/a"}, true},
+                      ParseCase{{"--threads", "3", "/a"}, true}, ParseCase{{}, false}, ParseCase{{"--filter"}, false},
+                      ParseCase{{"--bogus", "/a"}, false}, ParseCase{{"--threads", "x", "/a"}, false},
                       ParseCase{{"--delete-below", "/a", "--delete-on-drive", "/b", "/a"}, false},
                       ParseCase{{""}, false}, ParseCase{{"/a", ""}, false}, ParseCase{{"--", ""}, false},
                       ParseCase{{"--delete-below", "", "--yes", "/a"}, false},
@@ -46,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CliOptionsValues, KeepWhatWasGiven) {
   std::string error;
-  const auto options = cli::ParseOptions({"--filter", "*.mp3", "--no-sort", "--report", "r.txt", "x", "--", "-y"}, error);
+  const auto options =
+      cli::ParseOptions({"--filter", "*.mp3", "--no-sort", "--report", "r.txt", "x", "--", "-y"}, error);
   ASSERT_TRUE(options.has_value());
   EXPECT_EQ(options->filter, "*.mp3");
   EXPECT_FALSE(options->sort);
@@ -145,7 +145,8 @@ TEST(CliRun, LowMemoryEndsWithOneMessageNotAnAbort) {
   GTEST_SKIP() << "address-space limits do not work under the sanitizers";
 #endif
   TempTree tree;
-  for (int i = 0; i < 3000; ++i) tree.Write("d" + std::to_string(i % 7) + "/f" + std::to_string(i), std::to_string(i % 50));
+  for (int i = 0; i < 3000; ++i)
+    tree.Write("d" + std::to_string(i % 7) + "/f" + std::to_string(i), std::to_string(i % 50));
   const std::string errors = tree.Path("errors.txt");
   for (const int mebibytes : {8, 16, 24}) {
     const std::string command = "ulimit -v " + std::to_string(mebibytes * 1024) + "; " + KESTRILO_CLI + " '" +
@@ -204,7 +205,8 @@ TEST_P(CliStop, ASignalEndsTheDeletionPassAndWritesNoReport) {
   const std::string report = tree.Path("report.txt");
   const std::string errors = tree.Path("errors.txt");
   const std::int64_t before = ChangeTime(old);
-  const pid_t pid = StartCli({"--no-sort", "--yes", "--delete-below", old, "--report", report, tree.Path("keep"), old}, errors);
+  const pid_t pid =
+      StartCli({"--no-sort", "--yes", "--delete-below", old, "--report", report, tree.Path("keep"), old}, errors);
   ASSERT_GT(pid, 0);
   // Rows of one group stay together (no sort by size); the folder changes
   // with the first removal.
@@ -239,8 +241,8 @@ void MakeChain(const std::string& root, const std::string& name, int levels) {
   int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(fd, 0);
   for (int level = 0; level < levels; ++level) {
-    for (const auto& [file, content] : {std::pair{"x", "copy " + std::to_string(level % 5)},
-                                        std::pair{"u", "only " + std::to_string(level)}}) {
+    for (const auto& [file, content] :
+         {std::pair{"x", "copy " + std::to_string(level % 5)}, std::pair{"u", "only " + std::to_string(level)}}) {
       const int out = ::openat(fd, file, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
       ASSERT_EQ(::write(out, content.data(), content.size()), static_cast<ssize_t>(content.size()));
       ::close(out);
@@ -289,8 +291,8 @@ TEST(CliRun, PathsOfTenThousandBytesAreCheckedAndDeletedLikeShortOnes) {
     Outcome outcome;
     const std::string report = tree.Path(name.size() == 1 ? "shallow.txt" : "deep.txt");
     // Filtered, so that every folder's files come before its sub-folder's.
-    outcome.run = RunCli("--filter '*' --no-sort --yes --delete-below '" + root + "' --report '" + report + "' '" +
-                         root + "'");
+    outcome.run =
+        RunCli("--filter '*' --no-sort --yes --delete-below '" + root + "' --report '" + report + "' '" + root + "'");
     outcome.report = ReadWholeFile(report);
     int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (int level = 0; level < kLevels; ++level) {

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "cli/run_cli.h"
-#include "support/temp_tree.h"
 #include "support/result_rows.h"
+#include "support/temp_tree.h"
 
 namespace kestrilo::testing {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "delete/deletion_fixture.h"
-#include "support/result_rows.h"
 #include "platform/path_text.h"
+#include "support/result_rows.h"
 
 namespace kestrilo::testing {
 namespace {

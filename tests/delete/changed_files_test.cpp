@@ -3,17 +3,15 @@
 // regular file; otherwise the command treats it as a removal that failed.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <thread>
-
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -98,16 +96,21 @@ const std::vector<ChangeCase>& Changes() {
   return changes;
 }
 
-class ChangedFilesTest : public DeletionTest,
-                         public ::testing::WithParamInterface<std::tuple<Command, std::size_t>> {
+class ChangedFilesTest : public DeletionTest, public ::testing::WithParamInterface<std::tuple<Command, std::size_t>> {
  protected:
   void Run(Command command) {
     grid.SetRow(targetRow_);
     Answer(true);
     switch (command) {
-      case Command::Single: commands.Delete1Click(); break;
-      case Command::Below: commands.N4Click(); break;
-      case Command::Drive: commands.A2Click(); break;
+      case Command::Single:
+        commands.Delete1Click();
+        break;
+      case Command::Below:
+        commands.N4Click();
+        break;
+      case Command::Drive:
+        commands.A2Click();
+        break;
     }
   }
 
@@ -134,14 +137,14 @@ TEST_P(ChangedFilesTest, RemovesOnlyWhileThePartnerHoldsTheContent) {
   if (change.removed) {
     EXPECT_EQ(Describe(targetPath), "absent");
     EXPECT_EQ(Groups(), (std::vector<std::string>{"", "1"}));
-    EXPECT_EQ(status.Text(1), command == Command::Single ? targetPath + " を削除しました"
-                                                         : "1 個のファイルを削除しました。");
+    EXPECT_EQ(status.Text(1),
+              command == Command::Single ? targetPath + " を削除しました" : "1 個のファイルを削除しました。");
   } else {
     EXPECT_EQ(Describe(targetPath), target);
     EXPECT_EQ(Groups(), (std::vector<std::string>{"1", "1"}));
     EXPECT_EQ(grid.Cell(1, 1), "target");
-    EXPECT_EQ(status.Text(1), command == Command::Single ? targetPath + " が削除できませんでした"
-                                                         : "0 個のファイルを削除しました。");
+    EXPECT_EQ(status.Text(1),
+              command == Command::Single ? targetPath + " が削除できませんでした" : "0 個のファイルを削除しました。");
   }
 }
 

@@ -14,12 +14,12 @@
 #include "check/result_cells.h"
 #include "delete/deletion_commands.h"
 #include "delete/duplicate_deletion.h"
-#include "support/faulty_file_system.h"
 #include "platform/file_system.h"
-#include "support/temp_tree.h"
-#include "toolkit/job_settings.h"
+#include "support/faulty_file_system.h"
 #include "support/memory_status_panels.h"
 #include "support/scripted_dialogs.h"
+#include "support/temp_tree.h"
+#include "toolkit/job_settings.h"
 #include "toolkit/stop_request.h"
 
 namespace kestrilo::testing {

@@ -36,19 +36,14 @@ TEST_P(IsBelowFolderTest, NeedsTheSeparatorAfterThePrefix) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, IsBelowFolderTest,
-                         ::testing::Values(BelowCase{"/data", "/data", true},
-                                           BelowCase{"/data/sub", "/data", true},
+                         ::testing::Values(BelowCase{"/data", "/data", true}, BelowCase{"/data/sub", "/data", true},
                                            BelowCase{"/data/sub/deeper", "/data", true},
-                                           BelowCase{"/data2", "/data", false},
-                                           BelowCase{"/database", "/data", false},
-                                           BelowCase{"/Data", "/data", false},
-                                           BelowCase{"/dat", "/data", false},
+                                           BelowCase{"/data2", "/data", false}, BelowCase{"/database", "/data", false},
+                                           BelowCase{"/Data", "/data", false}, BelowCase{"/dat", "/data", false},
                                            BelowCase{"/data", "/data/sub", false},
                                            // The root folder's cell is empty and holds every folder.
-                                           BelowCase{"", "", true},
-                                           BelowCase{"/x", "", true},
-                                           BelowCase{"/x/y", "", true},
-                                           BelowCase{"", "/x", false},
+                                           BelowCase{"", "", true}, BelowCase{"/x", "", true},
+                                           BelowCase{"/x/y", "", true}, BelowCase{"", "/x", false},
                                            // Names that are not UTF-8 compare byte for byte.
                                            BelowCase{"/d\xff/e", "/d\xff", true},
                                            BelowCase{"/d\xfe", "/d\xff", false}));

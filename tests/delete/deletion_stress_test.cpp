@@ -3,9 +3,8 @@
 // before a deletion is ever lost, and nothing but the files of the rows the
 // commands marked deleted is touched.
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -82,7 +81,9 @@ class StressRun : public DeletionWorld {
       const std::string& other = paths_[Pick(0, paths_.size() - 1)];
       std::error_code ignored;
       switch (Pick(0, 6)) {
-        case 0: tree.Remove(relative); break;
+        case 0:
+          tree.Remove(relative);
+          break;
         case 1:  // rewritten in place, same length as the shared contents
           if (IsFile(relative)) tree.Write(relative, "content-9");
           break;

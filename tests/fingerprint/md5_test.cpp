@@ -25,29 +25,28 @@ TEST_P(Md5KnownDigestTest, ByteByByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rfc1321Suite, Md5KnownDigestTest,
-    ::testing::Values(
-        DigestCase{"", "d41d8cd98f00b204e9800998ecf8427e"}, DigestCase{"a", "0cc175b9c0f1b6a831c399e269772661"},
-        DigestCase{"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        DigestCase{"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        DigestCase{"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-        DigestCase{"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
-                   "d174ab98d277d9f5a5611c2c9f419d9f"},
-        DigestCase{"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-                   "57edf4a22be3c955ac49da2e2107b67a"}));
+    ::testing::Values(DigestCase{"", "d41d8cd98f00b204e9800998ecf8427e"},
+                      DigestCase{"a", "0cc175b9c0f1b6a831c399e269772661"},
+                      DigestCase{"abc", "900150983cd24fb0d6963f7d28e17f72"},
+                      DigestCase{"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+                      DigestCase{"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+                      DigestCase{"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+                                 "d174ab98d277d9f5a5611c2c9f419d9f"},
+                      DigestCase{"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+                                 "57edf4a22be3c955ac49da2e2107b67a"}));
 
 // Lengths around the padding boundaries: the length field fits into the last
 // block up to 55 bytes and needs a block of its own from 56.
-INSTANTIATE_TEST_SUITE_P(
-    PaddingBoundaries, Md5KnownDigestTest,
-    ::testing::Values(DigestCase{std::string(55, 'x'), "04364420e25c512fd958a70738aa8f72"},
-                      DigestCase{std::string(56, 'x'), "668a72d5ba17f08e62dabcafad6db14b"},
-                      DigestCase{std::string(57, 'x'), "693037871c4a9d3d8685018905cb530a"},
-                      DigestCase{std::string(63, 'x'), "7dc2ca208106a2f703567bdff99d8981"},
-                      DigestCase{std::string(64, 'x'), "c1bb4f81d892b2d57947682aeb252456"},
-                      DigestCase{std::string(65, 'x'), "1bc932052302d074bdec39795fe00cf6"},
-                      DigestCase{std::string(119, 'x'), "ab347a5f68c8a443cfcddc633f12c24f"},
-                      DigestCase{std::string(120, 'x'), "fb98667f98096de92620b64f46e1c5b5"},
-                      DigestCase{std::string(128, 'x'), "d69cb61a6ee87200676eb0d4b90edbcb"}));
+INSTANTIATE_TEST_SUITE_P(PaddingBoundaries, Md5KnownDigestTest,
+                         ::testing::Values(DigestCase{std::string(55, 'x'), "04364420e25c512fd958a70738aa8f72"},
+                                           DigestCase{std::string(56, 'x'), "668a72d5ba17f08e62dabcafad6db14b"},
+                                           DigestCase{std::string(57, 'x'), "693037871c4a9d3d8685018905cb530a"},
+                                           DigestCase{std::string(63, 'x'), "7dc2ca208106a2f703567bdff99d8981"},
+                                           DigestCase{std::string(64, 'x'), "c1bb4f81d892b2d57947682aeb252456"},
+                                           DigestCase{std::string(65, 'x'), "1bc932052302d074bdec39795fe00cf6"},
+                                           DigestCase{std::string(119, 'x'), "ab347a5f68c8a443cfcddc633f12c24f"},
+                                           DigestCase{std::string(120, 'x'), "fb98667f98096de92620b64f46e1c5b5"},
+                                           DigestCase{std::string(128, 'x'), "d69cb61a6ee87200676eb0d4b90edbcb"}));
 
 std::string Message200() {
   std::string message;

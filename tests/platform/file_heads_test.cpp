@@ -1,15 +1,15 @@
+#include "platform/file_heads.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "platform/file_heads.h"
 #include "support/bounded_run.h"
 #include "support/temp_tree.h"
 
@@ -19,8 +19,9 @@ namespace {
 TEST(FileHeads, ReadKindSizeAndFirstBytesOfABatch) {
   TempTree tree;
   std::vector<std::string> paths = {
-      tree.WriteSized("a/small", 100, 1), tree.WriteSized("a/exact", kHeadBytes, 2), tree.WriteSized("a/large", 5000, 3),
-      tree.Write("a/empty", ""),          tree.MakeFolder("a/folder"),             tree.Path("a/missing"),
+      tree.WriteSized("a/small", 100, 1),  tree.WriteSized("a/exact", kHeadBytes, 2),
+      tree.WriteSized("a/large", 5000, 3), tree.Write("a/empty", ""),
+      tree.MakeFolder("a/folder"),         tree.Path("a/missing"),
   };
   // More files than one submission takes, half of them by full path.
   for (int i = 0; i < 150; ++i) paths.push_back(tree.WriteSized("b/" + std::to_string(i), 10 + i, 100 + i));
@@ -55,7 +56,8 @@ TEST(FileHeads, ReadKindSizeAndFirstBytesOfABatch) {
   for (std::size_t i = 6; i < paths.size(); ++i) {
     ASSERT_TRUE(heads[i].complete) << paths[i];
     EXPECT_EQ(heads[i].size, 10 + (i - 6));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(heads[i].bytes.data()), heads[i].count), ReadWholeFile(paths[i]));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(heads[i].bytes.data()), heads[i].count),
+              ReadWholeFile(paths[i]));
   }
 }
 

@@ -1,12 +1,11 @@
 #include "platform/file_system.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -62,12 +61,16 @@ TEST(ListFolder, ReportsEveryKindAndLeavesOutDotEntries) {
   ASSERT_TRUE(SystemFileSystem().ListFolder(tree.Root(), entries));
   const auto kinds = KindsByName(entries);
   EXPECT_EQ(entries.size(), 10u);  // "stale" is gone, no duplicates
-  const std::map<std::string, EntryKind> expected{
-      {"plain.txt", EntryKind::File},          {".hidden", EntryKind::File},
-      {"\xFF\xFE-not-utf8", EntryKind::File},  {"sub", EntryKind::Folder},
-      {".hidden-folder", EntryKind::Folder},   {"link-to-file", EntryKind::Link},
-      {"link-to-folder", EntryKind::Link},     {"dangling", EntryKind::Link},
-      {"pipe", EntryKind::Other},              {"sock", EntryKind::Other}};
+  const std::map<std::string, EntryKind> expected{{"plain.txt", EntryKind::File},
+                                                  {".hidden", EntryKind::File},
+                                                  {"\xFF\xFE-not-utf8", EntryKind::File},
+                                                  {"sub", EntryKind::Folder},
+                                                  {".hidden-folder", EntryKind::Folder},
+                                                  {"link-to-file", EntryKind::Link},
+                                                  {"link-to-folder", EntryKind::Link},
+                                                  {"dangling", EntryKind::Link},
+                                                  {"pipe", EntryKind::Other},
+                                                  {"sock", EntryKind::Other}};
   // File systems that do not report entry types give Unknown, never a wrong kind.
   for (const auto& [name, kind] : expected) {
     ASSERT_EQ(kinds.count(name), 1u) << name;
@@ -215,8 +218,12 @@ TEST(OpenRead, RefusesAnythingButARegularFileWithoutWaiting) {
   address.sun_family = AF_UNIX;
   std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
   ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
-  const std::vector<std::string> refused = {tree.MakeFolder("folder"), fifo, heldFifo, socketPath,
-                                            tree.Symlink("link", file), tree.Symlink("dangling", tree.Path("gone")),
+  const std::vector<std::string> refused = {tree.MakeFolder("folder"),
+                                            fifo,
+                                            heldFifo,
+                                            socketPath,
+                                            tree.Symlink("link", file),
+                                            tree.Symlink("dangling", tree.Path("gone")),
                                             "/dev/null"};
 
   PosixFileSystem fs;

@@ -1,9 +1,8 @@
 #include "platform/file_system_win32.h"
 
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <map>
 #include <string>
@@ -188,9 +187,7 @@ struct CellCase {
 
 class Win32FolderCell : public ::testing::TestWithParam<CellCase> {};
 
-TEST_P(Win32FolderCell, NamesTheFolder) {
-  EXPECT_EQ(FolderCellAsPath(GetParam().folderCell), GetParam().path);
-}
+TEST_P(Win32FolderCell, NamesTheFolder) { EXPECT_EQ(FolderCellAsPath(GetParam().folderCell), GetParam().path); }
 
 INSTANTIATE_TEST_SUITE_P(Cells, Win32FolderCell,
                          ::testing::Values(CellCase{"C:", "C:\\"}, CellCase{"z:", "z:\\"},

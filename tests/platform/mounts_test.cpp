@@ -1,8 +1,7 @@
 #include "platform/mounts.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -98,31 +97,32 @@ class NetworkTypes : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(NetworkTypes, Classifies) { EXPECT_EQ(IsNetworkFileSystemType(GetParam().type), GetParam().network); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, NetworkTypes,
-    ::testing::Values(TypeCase{"nfs", true}, TypeCase{"nfs4", true}, TypeCase{"cifs", true},
-                      TypeCase{"smb3", true}, TypeCase{"smbfs", true}, TypeCase{"9p", true},
-                      TypeCase{"afs", true}, TypeCase{"ceph", true}, TypeCase{"glusterfs", true},
-                      TypeCase{"davfs", true}, TypeCase{"ncpfs", true}, TypeCase{"coda", true},
-                      TypeCase{"fuse", true}, TypeCase{"fuse.sshfs", true}, TypeCase{"fuse.rclone", true},
-                      TypeCase{"fuse.glusterfs", true}, TypeCase{"fuseblk", false}, TypeCase{"ext4", false},
-                      TypeCase{"btrfs", false}, TypeCase{"xfs", false}, TypeCase{"tmpfs", false},
-                      TypeCase{"overlay", false}, TypeCase{"vfat", false}, TypeCase{"ntfs3", false},
-                      TypeCase{"nfsd", false}, TypeCase{"", false}),
-    [](const auto& info) {
-      std::string name;
-      for (const char c : std::string(info.param.type)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-      return name.empty() ? std::string("empty") : name;
-    });
+INSTANTIATE_TEST_SUITE_P(Types, NetworkTypes,
+                         ::testing::Values(TypeCase{"nfs", true}, TypeCase{"nfs4", true}, TypeCase{"cifs", true},
+                                           TypeCase{"smb3", true}, TypeCase{"smbfs", true}, TypeCase{"9p", true},
+                                           TypeCase{"afs", true}, TypeCase{"ceph", true}, TypeCase{"glusterfs", true},
+                                           TypeCase{"davfs", true}, TypeCase{"ncpfs", true}, TypeCase{"coda", true},
+                                           TypeCase{"fuse", true}, TypeCase{"fuse.sshfs", true},
+                                           TypeCase{"fuse.rclone", true}, TypeCase{"fuse.glusterfs", true},
+                                           TypeCase{"fuseblk", false}, TypeCase{"ext4", false},
+                                           TypeCase{"btrfs", false}, TypeCase{"xfs", false}, TypeCase{"tmpfs", false},
+                                           TypeCase{"overlay", false}, TypeCase{"vfat", false},
+                                           TypeCase{"ntfs3", false}, TypeCase{"nfsd", false}, TypeCase{"", false}),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char c : std::string(info.param.type))
+                             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name.empty() ? std::string("empty") : name;
+                         });
 
 TEST(NetworkMagic, KnowsTheCommonNetworkFileSystems) {
-  EXPECT_TRUE(IsNetworkFileSystemMagic(0x6969));      // NFS
-  EXPECT_TRUE(IsNetworkFileSystemMagic(0xFF534D42));  // CIFS
-  EXPECT_TRUE(IsNetworkFileSystemMagic(0xFE534D42));  // SMB2
-  EXPECT_TRUE(IsNetworkFileSystemMagic(0x65735546));  // FUSE
-  EXPECT_FALSE(IsNetworkFileSystemMagic(0xEF53));     // ext2/3/4
-  EXPECT_FALSE(IsNetworkFileSystemMagic(0x01021994)); // tmpfs
-  EXPECT_FALSE(IsNetworkFileSystemMagic(0x9123683E)); // btrfs
+  EXPECT_TRUE(IsNetworkFileSystemMagic(0x6969));       // NFS
+  EXPECT_TRUE(IsNetworkFileSystemMagic(0xFF534D42));   // CIFS
+  EXPECT_TRUE(IsNetworkFileSystemMagic(0xFE534D42));   // SMB2
+  EXPECT_TRUE(IsNetworkFileSystemMagic(0x65735546));   // FUSE
+  EXPECT_FALSE(IsNetworkFileSystemMagic(0xEF53));      // ext2/3/4
+  EXPECT_FALSE(IsNetworkFileSystemMagic(0x01021994));  // tmpfs
+  EXPECT_FALSE(IsNetworkFileSystemMagic(0x9123683E));  // btrfs
 }
 
 std::string RealPath(const std::string& path) {

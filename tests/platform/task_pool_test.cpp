@@ -1,9 +1,9 @@
+#include "platform/task_pool.h"
+
 #include <gtest/gtest.h>
 
 #include <future>
 #include <thread>
-
-#include "platform/task_pool.h"
 
 namespace kestrilo::testing {
 namespace {

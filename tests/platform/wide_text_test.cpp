@@ -20,15 +20,14 @@ TEST_P(WideTextTable, ConvertsBothWaysUnchanged) {
   EXPECT_EQ(NarrowToUtf8(c.wide), c.utf8);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, WideTextTable,
-    ::testing::Values(WideCase{"", u""}, WideCase{"plain.txt", u"plain.txt"},
-                      WideCase{"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", u"\u65E5\u672C\u8A9E"},
-                      WideCase{"caf\xC3\xA9\xE2\x98\x83", u"caf\u00E9\u2603"},
-                      // Beyond the basic plane: a surrogate pair.
-                      WideCase{"\xF0\x9F\x98\x80", u"\U0001F600"},
-                      // A lone surrogate, as NTFS allows in names.
-                      WideCase{"a\xED\xA0\x80z", std::u16string{u'a', char16_t(0xD800), u'z'}}));
+INSTANTIATE_TEST_SUITE_P(Texts, WideTextTable,
+                         ::testing::Values(WideCase{"", u""}, WideCase{"plain.txt", u"plain.txt"},
+                                           WideCase{"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", u"\u65E5\u672C\u8A9E"},
+                                           WideCase{"caf\xC3\xA9\xE2\x98\x83", u"caf\u00E9\u2603"},
+                                           // Beyond the basic plane: a surrogate pair.
+                                           WideCase{"\xF0\x9F\x98\x80", u"\U0001F600"},
+                                           // A lone surrogate, as NTFS allows in names.
+                                           WideCase{"a\xED\xA0\x80z", std::u16string{u'a', char16_t(0xD800), u'z'}}));
 
 TEST(WidenUtf8, RefusesWhatIsNoUtf8) {
   for (const char* text : {"\xFF", "\xC0\xAF", "\xE3\x81", "\xF4\x90\x80\x80", "ok\x80"}) {

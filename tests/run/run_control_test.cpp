@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <fstream>
 #include <new>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -23,10 +23,9 @@ namespace {
 using Texts = std::vector<std::pair<int, std::string>>;
 
 const std::vector<std::string> kRunningThenIdle = {
-    "-File1",      "-Show1",    "-Help1",       "-FileAdd",   "-FilterText", "caption:中止",
-    "-QuickCheck", "-InitInfo", "-StringGrid1", "-SortFlag",  "+File1",      "+Show1",
-    "+Help1",      "+FileAdd",  "+FilterText",  "caption:調査開始", "+QuickCheck", "+InitInfo",
-    "+StringGrid1", "+SortFlag"};
+    "-File1",      "-Show1",           "-Help1",      "-FileAdd",  "-FilterText",  "caption:中止", "-QuickCheck",
+    "-InitInfo",   "-StringGrid1",     "-SortFlag",   "+File1",    "+Show1",       "+Help1",       "+FileAdd",
+    "+FilterText", "caption:調査開始", "+QuickCheck", "+InitInfo", "+StringGrid1", "+SortFlag"};
 
 std::string StopText(int count) { return "中止しました " + std::to_string(count) + " ファイル格納しています"; }
 
@@ -223,21 +222,17 @@ TEST_P(RunControlFailureTest, AJobThatThrowsStillReturnsToIdle) {
   EXPECT_NE(status.Text(1), GetParam().text) << "the next job runs normally";
 }
 
-INSTANTIATE_TEST_SUITE_P(, RunControlFailureTest,
-                         ::testing::Values(Failure{"Walk", std::make_exception_ptr(std::runtime_error("walk failed")),
-                                                   nullptr, "walk failed"},
-                                           Failure{"Check", nullptr,
-                                                   std::make_exception_ptr(std::runtime_error("check failed")),
-                                                   "check failed"},
-                                           Failure{"WalkOutOfMemory", std::make_exception_ptr(std::bad_alloc()),
-                                                   nullptr, texts::kOutOfMemory},
-                                           Failure{"CheckWithoutThreads", nullptr,
-                                                   std::make_exception_ptr(std::system_error(
-                                                       std::make_error_code(std::errc::resource_unavailable_try_again))),
-                                                   texts::kOutOfResources +
-                                                       std::make_error_code(std::errc::resource_unavailable_try_again)
-                                                           .message()}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    , RunControlFailureTest,
+    ::testing::Values(
+        Failure{"Walk", std::make_exception_ptr(std::runtime_error("walk failed")), nullptr, "walk failed"},
+        Failure{"Check", nullptr, std::make_exception_ptr(std::runtime_error("check failed")), "check failed"},
+        Failure{"WalkOutOfMemory", std::make_exception_ptr(std::bad_alloc()), nullptr, texts::kOutOfMemory},
+        Failure{
+            "CheckWithoutThreads", nullptr,
+            std::make_exception_ptr(std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again))),
+            texts::kOutOfResources + std::make_error_code(std::errc::resource_unavailable_try_again).message()}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Address-space limits are POSIX's.
 #ifndef _WIN32

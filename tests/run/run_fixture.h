@@ -17,10 +17,10 @@
 #include "platform/file_system.h"
 #include "run/job_bodies.h"
 #include "run/run_control.h"
+#include "support/memory_status_panels.h"
 #include "support/temp_tree.h"
 #include "toolkit/event_pump.h"
 #include "toolkit/job_settings.h"
-#include "support/memory_status_panels.h"
 #include "toolkit/stop_request.h"
 #include "toolkit/window_state.h"
 

@@ -89,8 +89,6 @@ bool FaultyFileSystem::Unlink(const std::string& path) {
   return inner_.Unlink(path);
 }
 
-std::optional<FileSystem::MountInfo> FaultyFileSystem::MountOf(const std::string& path) {
-  return inner_.MountOf(path);
-}
+std::optional<FileSystem::MountInfo> FaultyFileSystem::MountOf(const std::string& path) { return inner_.MountOf(path); }
 
 }  // namespace kestrilo

@@ -1,6 +1,8 @@
 // The window's own dialogs: Qt's texts in Japanese, questions that show names
 // exactly as they are, and the folder where the folder chooser opens.
 
+#include "ui/qt_dialogs.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
@@ -10,12 +12,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <functional>
 #include <string>
 
 #include "support/temp_tree.h"
-#include "ui/qt_dialogs.h"
 #include "ui/qt_translations.h"
 
 using kestrilo::QtDialogs;
@@ -51,9 +51,8 @@ class QtDialogsTest : public QObject {
   void questionsShowTheirTextExactly_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("a name that looks like markup")
-        << QByteArray("<b>a</b>.txt を削除してもよろしいですか？")
-        << QStringLiteral("<b>a</b>.txt を削除してもよろしいですか？");
+    QTest::newRow("a name that looks like markup") << QByteArray("<b>a</b>.txt を削除してもよろしいですか？")
+                                                   << QStringLiteral("<b>a</b>.txt を削除してもよろしいですか？");
     QTest::newRow("a name that is not UTF-8") << QByteArray("a\xff\xe3\x81.txt を削除してもよろしいですか？")
                                               << QStringLiteral("a\\xFF\\xE3\\x81.txt を削除してもよろしいですか？");
   }

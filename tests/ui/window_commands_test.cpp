@@ -1,11 +1,11 @@
 // The window commands (clear, always on top, font, copy), the report file and
 // the grid's click and Delete key, driven through the real widgets.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QTest>
-
-#include <unistd.h>
 
 #include "window_fixture.h"
 
@@ -74,7 +74,8 @@ class WindowCommandsTest : public QObject {
     }
 
     using Question = std::pair<std::string, std::string>;
-    QCOMPARE(w.dialogs.asked, std::vector<Question>{Question("ファイル情報を初期化してもよろしいですか", "初期化確認")});
+    QCOMPARE(w.dialogs.asked,
+             std::vector<Question>{Question("ファイル情報を初期化してもよろしいですか", "初期化確認")});
     QCOMPARE(w.form.FilterText->text(), QStringLiteral("*.txt"));
     if (!answer) {
       QCOMPARE(w.ViewRows(), 3);
@@ -104,8 +105,7 @@ class WindowCommandsTest : public QObject {
     const int second = 1;
     MakeCurrent(w, second);
     w.form.C1->trigger();
-    QCOMPARE(QString::fromStdString(w.dialogs.clipboard),
-             QString::fromStdString(folder) + '/' + w.Cell(1, second));
+    QCOMPARE(QString::fromStdString(w.dialogs.clipboard), QString::fromStdString(folder) + '/' + w.Cell(1, second));
 
     // With a range selected only the current row counts.
     QItemSelectionModel* selection = w.form.StringGrid1->selectionModel();
@@ -137,8 +137,8 @@ class WindowCommandsTest : public QObject {
     std::string expected;
     for (int row = 0; row < w.ViewRows(); ++row) {
       if (w.Cell(0, row).isEmpty()) continue;
-      expected += (w.Cell(0, row) + ", " + w.Cell(1, row) + ", " + w.Cell(2, row) + ", " + w.Cell(3, row) + "\n")
-                      .toStdString();
+      expected +=
+          (w.Cell(0, row) + ", " + w.Cell(1, row) + ", " + w.Cell(2, row) + ", " + w.Cell(3, row) + "\n").toStdString();
     }
     QCOMPARE(ReadWholeFile(report), expected);
     // Largest first: the unconfirmed candidates of 3000 bytes, then the group.
@@ -337,7 +337,8 @@ class WindowCommandsTest : public QObject {
 
     QCOMPARE(w.dialogs.asked.at(0).first, name + " を削除してもよろしいですか？");
     QCOMPARE(access(w.tree.Path("one/" + name).c_str(), F_OK), -1);
-    QCOMPARE(w.Panel(1), QString::fromStdString(w.tree.Path("one")) + QStringLiteral("/a\\xFF\\xFE.txt を削除しました"));
+    QCOMPARE(w.Panel(1),
+             QString::fromStdString(w.tree.Path("one")) + QStringLiteral("/a\\xFF\\xFE.txt を削除しました"));
   }
 
   void popUpItemsAskBeforeDeleting() {

@@ -22,7 +22,8 @@ namespace {
 // same list as plain text.
 void SetUriList(QMimeData& data, const std::vector<std::string>& paths) {
   QByteArray list;
-  for (const std::string& path : paths) list += "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n";
+  for (const std::string& path : paths)
+    list += "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n";
   data.setData(QStringLiteral("text/uri-list"), list);
   data.setData(QStringLiteral("text/plain"), list);
 }
@@ -45,9 +46,7 @@ WindowFixture::WindowFixture()
 
 WindowFixture::~WindowFixture() { fs.OpenAll(); }
 
-QString WindowFixture::Panel(int panel) const {
-  return (panel == 0 ? form.StatusPanel0 : form.StatusPanel1)->text();
-}
+QString WindowFixture::Panel(int panel) const { return (panel == 0 ? form.StatusPanel0 : form.StatusPanel1)->text(); }
 
 QString WindowFixture::Cell(int column, int viewRow) const {
   const QAbstractItemModel* model = form.StringGrid1->model();
@@ -96,10 +95,14 @@ bool WindowFixture::DropOver(QWidget* target, const std::vector<std::string>& pa
 }
 
 std::vector<bool> WindowFixture::RunningStateControls() const {
-  return {form.File1->menuAction()->isEnabled(), form.Show1->menuAction()->isEnabled(),
-          form.Help1->menuAction()->isEnabled(), form.FileAdd->isEnabled(),
-          form.FilterText->isEnabled(),          form.QuickCheck->isEnabled(),
-          form.InitInfo->isEnabled(),            form.StringGrid1->isEnabled(),
+  return {form.File1->menuAction()->isEnabled(),
+          form.Show1->menuAction()->isEnabled(),
+          form.Help1->menuAction()->isEnabled(),
+          form.FileAdd->isEnabled(),
+          form.FilterText->isEnabled(),
+          form.QuickCheck->isEnabled(),
+          form.InitInfo->isEnabled(),
+          form.StringGrid1->isEnabled(),
           form.SortFlag->isEnabled()};
 }
 

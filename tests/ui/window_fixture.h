@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QStringList>
 #include <QTimer>
-
 #include <deque>
 #include <functional>
 #include <optional>

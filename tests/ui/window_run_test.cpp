@@ -18,7 +18,8 @@ const std::vector<bool> kAllDisabled(9, false);
 QString StopText(int count) { return QStringLiteral("中止しました %1 ファイル格納しています").arg(count); }
 
 bool IsCheckOutcome(const QString& text) {
-  return text == QStringLiteral("重複ファイルは有りません") || text == QStringLiteral("重複ファイルは見つかりませんでした") ||
+  return text == QStringLiteral("重複ファイルは有りません") ||
+         text == QStringLiteral("重複ファイルは見つかりませんでした") ||
          text.endsWith(QStringLiteral(" 種類の同一ファイルが見つかりました"));
 }
 
@@ -68,9 +69,10 @@ class WindowRunTest : public QObject {
     w.form.resize(1, 1);
     QTRY_VERIFY(w.form.width() < 576);
     for (QWidget* control : std::initializer_list<QWidget*>{w.form.FileAdd, w.form.FilterText, w.form.CheckStart,
-                                                           w.form.QuickCheck, w.form.SortFlag, w.form.InitInfo}) {
+                                                            w.form.QuickCheck, w.form.SortFlag, w.form.InitInfo}) {
       const QRect inWindow(control->mapTo(&w.form, QPoint(0, 0)), control->size());
-      QVERIFY2(w.form.rect().contains(inWindow), qPrintable(control->objectName() + control->metaObject()->className()));
+      QVERIFY2(w.form.rect().contains(inWindow),
+               qPrintable(control->objectName() + control->metaObject()->className()));
     }
     // The grid keeps its header and a row above the status bar.
     QVERIFY(w.form.StringGrid1->viewport()->height() >= 2 * 16);
@@ -137,8 +139,7 @@ class WindowRunTest : public QObject {
     const std::string folder = w.WriteThree("one");
     w.AddFolder(folder);
 
-    AtGate checking(w.fs.HoldAtListing(folder),
-                    [&] { QTest::mouseClick(w.form.CheckStart, Qt::LeftButton); });
+    AtGate checking(w.fs.HoldAtListing(folder), [&] { QTest::mouseClick(w.form.CheckStart, Qt::LeftButton); });
     QTest::mouseClick(w.form.CheckStart, Qt::LeftButton);
 
     QVERIFY(checking.Done());

@@ -74,7 +74,8 @@ std::vector<bool> Win32WindowTest::RunningStateControls() const {
   for (UINT menu = 0; menu < 3; ++menu) {
     enabled.push_back((GetMenuState(form.MainMenu1, menu, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0);
   }
-  for (HWND control : {form.FileAdd, form.FilterText, form.QuickCheck, form.InitInfo, form.StringGrid1, form.SortFlag}) {
+  for (HWND control :
+       {form.FileAdd, form.FilterText, form.QuickCheck, form.InitInfo, form.StringGrid1, form.SortFlag}) {
     enabled.push_back(IsWindowEnabled(control) != FALSE);
   }
   return enabled;

@@ -3,13 +3,12 @@
 // questions and choosers answered from a script, the clipboard the system's,
 // and a file system that can hold the worker at a chosen point.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "run/gated_file_system.h"
 #include "support/scripted_dialogs.h"

@@ -2,13 +2,13 @@
 // a drop from the shell, keys; the grid read back through its cell store, the
 // status panels through the status bar's own messages.
 
-#include "window_fixture.h"
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <algorithm>
 
 #include "win32/command_ids.h"
+#include "window_fixture.h"
 
 namespace kestrilo::testing {
 
@@ -25,7 +25,6 @@ std::vector<std::string> SortedNames(const std::vector<GridRow>& rows) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
 
 }  // namespace
 
@@ -54,7 +53,9 @@ TEST_F(Win32WindowTest, StartsTopMostWithTheEmptyGridAndItsDefaults) {
 }
 
 TEST_F(Win32WindowTest, TopMostCommandSwitchesTheStyleAndItsCheckTogether) {
-  const auto checked = [&] { return (GetMenuState(form.MainMenu1, win32::kbTopWindowId, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+  const auto checked = [&] {
+    return (GetMenuState(form.MainMenu1, win32::kbTopWindowId, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
   Drop({tree.MakeFolder("empty")});
   ASSERT_EQ(Panel(0), "0");
 
@@ -251,7 +252,8 @@ TEST_F(Win32WindowTest, DeleteKeyDeletesTheCurrentRowsFileAfterItsQuestion) {
   dialogs.script.answers = {true};
   Post(form.StringGrid1, WM_KEYDOWN, VK_DELETE, 1);
   ASSERT_EQ(dialogs.script.asked.size(), 2u);
-  EXPECT_EQ(dialogs.script.asked[1], (std::pair<std::string, std::string>{name + " を削除してもよろしいですか？", "削除確認"}));
+  EXPECT_EQ(dialogs.script.asked[1],
+            (std::pair<std::string, std::string>{name + " を削除してもよろしいですか？", "削除確認"}));
   EXPECT_FALSE(fs.Exists(path));
   EXPECT_EQ(form.Cells().Rows(1), (GridRow{"", "", "5", folder}));
   EXPECT_EQ(Panel(1), path + " を削除しました");
