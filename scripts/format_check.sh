@@ -6,7 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 clang_format=${CLANG_FORMAT:-clang-format}
 
-mapfile -t files < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
+# The files git knows or would take (not what it ignores, such as the
+# generated benchmark trees under bench/data).
+mapfile -t files < <(git ls-files --cached --others --exclude-standard -- \
+  'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' | sort)
 
 if [ "${1:-}" = "--fix" ]; then
   "$clang_format" -i -- "${files[@]}"

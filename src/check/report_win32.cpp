@@ -1,8 +1,8 @@
 #include "check/report.h"
 
 #define WIN32_LEAN_AND_MEAN
-#include <io.h>
 #include <windows.h>
+#include <io.h>
 
 #include <algorithm>
 #include <atomic>

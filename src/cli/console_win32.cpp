@@ -1,9 +1,9 @@
 #include "cli/console_platform.h"
 
 #define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
 

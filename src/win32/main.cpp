@@ -1,9 +1,9 @@
 // Kestrilo: finds identical files in the folders the user adds and helps to
 // delete the surplus copies.
 
+#include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <exception>
 

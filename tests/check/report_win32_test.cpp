@@ -1,6 +1,6 @@
 #define WIN32_LEAN_AND_MEAN
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "platform/file_system_win32.h"
 
 #define WIN32_LEAN_AND_MEAN
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <map>
 #include <string>

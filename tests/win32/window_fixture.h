@@ -3,8 +3,8 @@
 // questions and choosers answered from a script, the clipboard the system's,
 // and a file system that can hold the worker at a chosen point.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>

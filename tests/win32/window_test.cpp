@@ -2,8 +2,8 @@
 // a drop from the shell, keys; the grid read back through its cell store, the
 // status panels through the status bar's own messages.
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 
