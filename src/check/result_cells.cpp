@@ -18,7 +18,21 @@ GridRow ResultCells::Rows(int row) const {
 
 std::string ResultCells::Cell(int column, int row) const {
   if (column < 0 || column >= kGridColumns) return {};
-  return Rows(row)[static_cast<std::size_t>(column)];
+  if (row == 0) return headers_[static_cast<std::size_t>(column)];
+  if (!results_.Contains(row)) return {};
+  // Painting asks for one cell at a time: only this column's text is made.
+  switch (column) {
+    case kGroupColumn: {
+      const int group = results_.GroupOf(row);
+      return group != 0 ? std::to_string(group) : std::string();
+    }
+    case kNameColumn:
+      return results_.NameOf(row);
+    case kSizeColumn:
+      return std::to_string(results_.At(row).size);
+    default:
+      return results_.FolderOf(row);
+  }
 }
 
 int ResultCells::Row() const { return rowGeneration_ == results_.Generation() ? currentRow_ : 1; }
