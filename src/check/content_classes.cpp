@@ -29,17 +29,38 @@ constexpr std::size_t kNarrowestBlock = 4096;
 struct OpenFile {
   std::size_t index;  // into the caller's paths
   FileHandle handle;
+  std::uint64_t expected = 0;  // its size when it was opened
   char* block = nullptr;
   long filled = 0;
+  bool ended = false;
   std::uint64_t total = 0;  // bytes read so far
 };
 
+struct ReadBlock {
+  long filled = 0;
+  bool ended = false;
+};
+
+// The next block of a file that held `expected` bytes when it was opened, of
+// which `total` have been read. A regular file's read falls short only at its
+// end, so a file that ends where it should takes no further read to find its
+// end; one that falls short elsewhere is read on until the block is full or
+// the file ends. A read error counts as the end.
+ReadBlock ReadNext(const FileHandle& handle, char* block, std::size_t size, std::uint64_t total,
+                   std::uint64_t expected) {
+  const long got = handle.ReadSome(block, size);
+  if (got <= 0) return {0, true};
+  const auto count = static_cast<std::size_t>(got);
+  if (count == size) return {got, false};
+  if (total + count == expected) return {got, true};
+  const long rest = handle.ReadFull(block + count, size - count);
+  if (rest < 0) return {got, true};
+  return {got + rest, static_cast<std::size_t>(rest) < size - count};
+}
+
 // A file that was cut short or grew while it was read was not read as any one
 // state of it: its bytes match nothing.
-bool ReadWhole(const FileHandle& handle, std::uint64_t total) {
-  const auto facts = handle.Facts();
-  return facts && facts->size == total;
-}
+bool ReadWhole(const OpenFile& file) { return file.ended && file.total == file.expected; }
 
 // Reads the members side by side and refines them into classes of identical
 // content; each member ends up with the index of its class's first member.
@@ -57,15 +78,16 @@ bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t bl
     std::vector<std::vector<OpenFile*>> next;
     for (auto& cell : cells) {
       for (OpenFile* file : cell) {
-        file->filled = file->handle.ReadFull(file->block, blockSize);
-        if (file->filled < 0) file->filled = 0;
-        file->total += static_cast<std::uint64_t>(file->filled);
+        const ReadBlock read = ReadNext(file->handle, file->block, blockSize, file->total, file->expected);
+        file->filled = read.filled;
+        file->ended = read.ended;
+        file->total += static_cast<std::uint64_t>(read.filled);
       }
       std::vector<std::vector<OpenFile*>> split;
       for (OpenFile* file : cell) {
         auto same = std::find_if(split.begin(), split.end(), [file](const std::vector<OpenFile*>& part) {
           const OpenFile* first = part.front();
-          return first->filled == file->filled &&
+          return first->filled == file->filled && first->ended == file->ended &&
                  std::memcmp(first->block, file->block, static_cast<std::size_t>(file->filled)) == 0;
         });
         if (same == split.end()) {
@@ -75,13 +97,13 @@ bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t bl
         }
       }
       for (auto& part : split) {
-        const bool ended = part.front()->filled == 0;
+        const bool ended = part.front()->ended;
         if (part.size() == 1) {
           representative[part.front()->index] = part.front()->index;
         } else if (ended) {
           const OpenFile* first = nullptr;
           for (OpenFile* member : part) {
-            if (!ReadWhole(member->handle, member->total)) {
+            if (!ReadWhole(*member)) {
               representative[member->index] = member->index;
               continue;
             }
@@ -98,34 +120,67 @@ bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t bl
   return true;
 }
 
+constexpr std::uint32_t kNoFile = UINT32_MAX;
+
 struct HashedFile {
   std::uint64_t high = 0;
   std::uint64_t low = 0;
   std::uint32_t index = 0;  // into the caller's paths
-  bool whole = false;       // read whole, so that its hash stands for it
+  // An earlier file of its slice whose bytes it was found identical to as it
+  // was hashed, so that it needs no confirmation of its own.
+  std::uint32_t sameAs = kNoFile;
+  bool whole = false;  // read whole, so that its hash stands for it
 };
 
 struct FreeHashState {
   void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
 };
 
-std::optional<XXH128_hash_t> HashWhole(const FileHandle& handle, const StopRequest& stop, XXH3_state_t& state,
-                                       char* block, std::size_t blockSize) {
+// Reads `file` to its end, hashing what follows the head; `block` then holds
+// its last block. Nothing when it was not read whole.
+std::optional<XXH128_hash_t> HashWhole(OpenFile& file, const StopRequest& stop, XXH3_state_t& state,
+                                       std::size_t blockSize) {
   XXH3_128bits_reset(&state);
-  std::uint64_t total = 0;
-  for (;;) {
+  while (!file.ended) {
     if (stop.IsSet()) return std::nullopt;
-    const long got = handle.ReadFull(block, blockSize);
-    if (got <= 0) break;
+    const ReadBlock read = ReadNext(file.handle, file.block, blockSize, file.total, file.expected);
+    file.filled = read.filled;
+    file.ended = read.ended;
     // The files of a set share their head but for a digest collision, which
     // the confirmation side by side finds: the head need not be hashed.
-    const std::size_t skipped = total == 0 ? std::min(kHeadBytes, static_cast<std::size_t>(got)) : 0;
-    total += static_cast<std::uint64_t>(got);
-    XXH3_128bits_update(&state, block + skipped, static_cast<std::size_t>(got) - skipped);
+    const auto got = static_cast<std::size_t>(read.filled);
+    const std::size_t skipped = file.total == 0 ? std::min(kHeadBytes, got) : 0;
+    file.total += got;
+    XXH3_128bits_update(&state, file.block + skipped, got - skipped);
   }
-  if (!ReadWhole(handle, total)) return std::nullopt;
+  if (!ReadWhole(file)) return std::nullopt;
   return XXH3_128bits_digest(&state);
 }
+
+// The first file of a slice that was read in one block, kept to compare the
+// slice's later files with as they are hashed: a large set is most often many
+// copies of one file, which then need not be read a second time.
+struct Reference {
+  std::unique_ptr<char[]> bytes;
+  std::size_t count = 0;
+  std::uint32_t index = kNoFile;
+  XXH128_hash_t hash{};
+
+  // Whether `file`, read whole in one block with hash `hash`, is the same as
+  // the reference; the first such file becomes the reference.
+  bool Matches(const OpenFile& file, const XXH128_hash_t& hash) {
+    const auto count = static_cast<std::size_t>(file.filled);
+    if (index == kNoFile) {
+      bytes = std::make_unique_for_overwrite<char[]>(count);
+      std::memcpy(bytes.get(), file.block, count);
+      this->count = count;
+      this->hash = hash;
+      index = static_cast<std::uint32_t>(file.index);
+      return false;
+    }
+    return count == this->count && XXH128_isEqual(hash, this->hash) && std::memcmp(bytes.get(), file.block, count) == 0;
+  }
+};
 
 class Classifier {
  public:
@@ -151,7 +206,7 @@ class Classifier {
       for (std::size_t i = 0; i < paths_.size(); ++i) {
         FileHandle handle = fs_.OpenRead(paths_[i]);
         if (!handle.IsOpen()) continue;
-        result_.facts[i] = handle.Facts();
+        result_.facts[i] = handle.OpenedFacts();
         if (!result_.facts[i]) continue;
         opened_.push_back(i);
         const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
@@ -185,7 +240,13 @@ class Classifier {
           ++end;
         }
         std::vector<std::size_t> group;
-        for (std::size_t k = begin; k < end; ++k) group.push_back(hashed[k].index);
+        for (std::size_t k = begin; k < end; ++k) {
+          if (hashed[k].sameAs == kNoFile) {
+            group.push_back(hashed[k].index);
+          } else {
+            representative_[hashed[k].index] = hashed[k].sameAs;
+          }
+        }
         complete = ConfirmGroup(std::move(group));
         begin = end;
       }
@@ -241,26 +302,31 @@ class Classifier {
       // One block per slice, as large as its largest file needs.
       std::unique_ptr<char[]> block;
       std::size_t blockSize = 0;
+      Reference reference;
       for (std::size_t i = count * slice / slices; i < count * (slice + 1) / slices; ++i) {
         if (stop_.IsSet()) return;
-        FileHandle handle = fs_.OpenRead(paths_[i]);
-        if (!handle.IsOpen()) continue;
-        result_.facts[i] = handle.Facts();
+        OpenFile file{i, fs_.OpenRead(paths_[i])};
+        if (!file.handle.IsOpen()) continue;
+        result_.facts[i] = file.handle.OpenedFacts();
         if (!result_.facts[i]) continue;
         opened[i] = 1;
+        file.expected = result_.facts[i]->size;
         // A block no larger than the file needs: most candidates are small,
         // and a file read in one block gains nothing from read-ahead advice.
-        const std::size_t size = BlockFor(kPairBlock, result_.facts[i]->size);
-        if (size == kPairBlock) handle.AdviseSequential();
+        const std::size_t size = BlockFor(kPairBlock, file.expected);
+        if (size == kPairBlock) file.handle.AdviseSequential();
         if (size > blockSize) {
           block = std::make_unique_for_overwrite<char[]>(size);
           blockSize = size;
         }
-        const auto hash = HashWhole(handle, stop_, *state, block.get(), size);
-        if (hash) {
-          hashed[i].high = hash->high64;
-          hashed[i].low = hash->low64;
-          hashed[i].whole = true;
+        file.block = block.get();
+        const auto hash = HashWhole(file, stop_, *state, size);
+        if (!hash) continue;
+        hashed[i].high = hash->high64;
+        hashed[i].low = hash->low64;
+        hashed[i].whole = true;
+        if (file.total == static_cast<std::uint64_t>(file.filled) && reference.Matches(file, *hash)) {
+          hashed[i].sameAs = reference.index;
         }
       }
     });
@@ -302,7 +368,7 @@ class Classifier {
   // than the one its facts were taken of.
   FileHandle Reopen(std::size_t i) {
     FileHandle handle = fs_.OpenRead(paths_[i]);
-    const auto facts = handle.Facts();
+    const auto facts = handle.OpenedFacts();
     if (!facts || facts->id != result_.facts[i]->id) return FileHandle();
     return handle;
   }
@@ -316,7 +382,7 @@ class Classifier {
       // A file that could be opened once but not again matches nothing.
       if (!handle.IsOpen()) continue;
       handle.AdviseSequential();
-      files.push_back({i, std::move(handle), nullptr, 0});
+      files.push_back({i, std::move(handle), result_.facts[i]->size});
     }
     if (files.size() < 2) return true;
     // Blocks no larger than the files need: most candidates are small.

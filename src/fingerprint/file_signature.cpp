@@ -61,7 +61,7 @@ FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::str
     return probe;
   }
 
-  const auto facts = file.Facts();
+  const auto facts = file.OpenedFacts();
   if (!facts) return probe;
   probe.size = facts->size;
   // Only a regular file is fingerprinted; anything else got here by a race

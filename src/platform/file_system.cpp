@@ -56,6 +56,14 @@ FileFacts FactsOf(const struct stat& info) {
   return facts;
 }
 
+// Files are opened without waiting, which a regular file's reads all but
+// never notice; one that asks to wait after all is switched to waiting reads
+// then, rather than every file paying for the switch when it is opened.
+bool Block(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && (flags & O_NONBLOCK) != 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -66,6 +74,7 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = other.fd_;
+    opened_ = other.opened_;
     other.fd_ = -1;
   }
   return *this;
@@ -89,7 +98,7 @@ long FileHandle::ReadFull(void* buffer, std::size_t size) const {
   while (done < size) {
     const ssize_t got = ::read(fd_, bytes + done, size - done);
     if (got < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR || (errno == EAGAIN && Block(fd_))) continue;
       return -1;
     }
     if (got == 0) break;
@@ -104,7 +113,7 @@ long FileHandle::ReadSome(void* buffer, std::size_t size) const {
   ssize_t got;
   do {
     got = ::read(fd_, buffer, size);
-  } while (got < 0 && errno == EINTR);
+  } while (got < 0 && (errno == EINTR || (errno == EAGAIN && Block(fd_))));
   return static_cast<long>(got);
 }
 
@@ -172,26 +181,21 @@ int OpenWithRetry(int folder, const char* path, int flags) {
 // permitted. A link in the last component is not followed, and the open never
 // waits: a FIFO, a device or a folder that took the file's place since it was
 // listed is refused (a FIFO would block the open, a folder reads as nothing).
-int OpenForReading(int folder, const char* path) {
+FileHandle OpenForReading(int folder, const char* path) {
   constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
   int fd = OpenWithRetry(folder, path, kFlags | O_NOATIME);
   // O_NOATIME is refused with EPERM on files the caller does not own.
   if (fd < 0 && errno == EPERM) fd = OpenWithRetry(folder, path, kFlags);
-  if (fd < 0) return -1;
+  if (fd < 0) return FileHandle();
   struct stat info {};
   const bool examined = ::fstat(fd, &info) == 0;
   if (!examined || !S_ISREG(info.st_mode)) {
     const int error = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     ::close(fd);
     errno = error;
-    return -1;
+    return FileHandle();
   }
-  // Reads of a regular file wait for the disk as usual.
-  if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
+  return FileHandle(fd, FactsOf(info));
 }
 
 }  // namespace
@@ -199,7 +203,7 @@ int OpenForReading(int folder, const char* path) {
 FileHandle PosixFileSystem::OpenRead(const std::string& path) {
   const ReachedPath reached(path);
   if (reached.Name() == nullptr) return FileHandle();
-  return FileHandle(OpenForReading(reached.Folder(), reached.Name()));
+  return OpenForReading(reached.Folder(), reached.Name());
 }
 
 FileHandle PosixFileSystem::OpenFolder(const std::string& folder) {
@@ -210,7 +214,7 @@ FileHandle PosixFileSystem::OpenFolder(const std::string& folder) {
 
 FileHandle PosixFileSystem::OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) {
   if (!folder.IsOpen()) return OpenRead(path);
-  return FileHandle(OpenForReading(folder.Fd(), name.c_str()));
+  return OpenForReading(folder.Fd(), name.c_str());
 }
 
 void PosixFileSystem::ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {

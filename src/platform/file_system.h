@@ -53,7 +53,9 @@ class FileHandle {
  public:
   FileHandle() = default;
   explicit FileHandle(NativeHandle fd) : fd_(fd) {}
-  FileHandle(FileHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  // A handle whose opener examined the open file already.
+  FileHandle(NativeHandle fd, const FileFacts& opened) : fd_(fd), opened_(opened) {}
+  FileHandle(FileHandle&& other) noexcept : fd_(other.fd_), opened_(other.opened_) { other.fd_ = -1; }
   FileHandle& operator=(FileHandle&& other) noexcept;
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
@@ -63,6 +65,8 @@ class FileHandle {
   NativeHandle Fd() const { return fd_; }
   // Facts of the open file (fstat).
   std::optional<FileFacts> Facts() const;
+  // The facts of the file as it was opened: those its opener took, else Facts().
+  std::optional<FileFacts> OpenedFacts() const { return opened_ ? opened_ : Facts(); }
   // Reads up to `size` bytes, retrying short reads and EINTR until `size`
   // bytes or the end; -1 on a read error.
   long ReadFull(void* buffer, std::size_t size) const;
@@ -74,6 +78,7 @@ class FileHandle {
 
  private:
   NativeHandle fd_ = -1;
+  std::optional<FileFacts> opened_;
 };
 
 // A file whose kind, size and first bytes are wanted (FileSystem::ReadHeads).

@@ -78,6 +78,7 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::CloseHandle(AsHandle(fd_));
     fd_ = other.fd_;
+    opened_ = other.opened_;
     other.fd_ = -1;
   }
   return *this;
@@ -170,10 +171,12 @@ FileHandle Win32FileSystem::OpenRead(const std::string& path) {
   const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return FileHandle();
-  FileHandle file(AsNative(handle));
-  const auto facts = file.Facts();
-  if (!facts || facts->kind != EntryKind::File) return FileHandle();
-  return file;
+  const auto facts = FactsOfHandle(handle);
+  if (!facts || facts->kind != EntryKind::File) {
+    ::CloseHandle(handle);
+    return FileHandle();
+  }
+  return FileHandle(AsNative(handle), *facts);
 }
 
 bool Win32FileSystem::Exists(const std::string& path) {

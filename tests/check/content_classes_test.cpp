@@ -22,12 +22,14 @@ TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
   std::vector<std::string> paths;
   std::vector<int> kinds;
   for (int i = 0; i < count; ++i) {
-    // Three contents of one size and one head, differing late or at the end.
+    // Contents of one size differing late, at the end, or only in the head
+    // (as if their head digests had collided: only the bytes tell them apart).
     std::string content(size, 'c');
-    if (i % 3 == 1) content[3000] = 'x';
-    if (i % 3 == 2) content[size - 1] = 'y';
+    if (i % 4 == 1) content[3000] = 'x';
+    if (i % 4 == 2) content[size - 1] = 'y';
+    if (i % 4 == 3) content[10] = 'h';
     paths.push_back(tree.Write("set/" + std::to_string(i), content));
-    kinds.push_back(i % 3);
+    kinds.push_back(i % 4);
   }
   paths.push_back(tree.HardLink("set/link", "set/1"));
   kinds.push_back(1);

@@ -328,13 +328,15 @@ class CheckVerificationStop : public ::testing::TestWithParam<std::tuple<int, un
 
 // The stop is looked at before each row, never while one anchor's group is
 // found: a stop that arrives while the files are read (here at the n-th open:
-// while they are opened and hashed, while a first and while a second slice of
-// them is read side by side) leaves the anchor's whole group numbered.
+// while they are opened and hashed, at the first open of their confirmation,
+// while a first and while a second slice of them is read side by side) leaves
+// the anchor's whole group numbered. The files are larger than one hashing
+// block, so that each is read again for its confirmation.
 TEST_P(CheckVerificationStop, ArrivingWhileAGroupIsReadCompletesTheGroup) {
   const auto [opens, readers] = GetParam();
   TempTree tree;
   constexpr int kFiles = 100;
-  for (int i = 0; i < kFiles; ++i) tree.WriteSized("same/" + std::to_string(1000 + i), 200 * 1024, 5);
+  for (int i = 0; i < kFiles; ++i) tree.WriteSized("same/" + std::to_string(1000 + i), 300 * 1024, 5);
   // The file system sets the stop, so the engine is wired here around it.
   SignatureTable table;
   ResultSet results;
@@ -358,7 +360,7 @@ TEST_P(CheckVerificationStop, ArrivingWhileAGroupIsReadCompletesTheGroup) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, CheckVerificationStop,
-                         ::testing::Combine(::testing::Values(1, 150, 190), ::testing::Values(1u, 4u)));
+                         ::testing::Combine(::testing::Values(1, 101, 150, 190), ::testing::Values(1u, 4u)));
 
 // The same random trees give the same rows and texts on any number of readers.
 TEST(CheckVerificationParallel, NumberingDoesNotDependOnReaders) {

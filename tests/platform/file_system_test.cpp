@@ -245,10 +245,12 @@ TEST(OpenRead, RefusesAnythingButARegularFileWithoutWaiting) {
   ::close(writer);
   ::close(listener);
 
-  // A regular file opens as before, for reads that wait for the disk.
+  // A regular file opens as before, with the facts of the open file.
   const FileHandle regular = fs.OpenRead(file);
   ASSERT_TRUE(regular.IsOpen());
-  EXPECT_EQ(::fcntl(regular.Fd(), F_GETFL) & O_NONBLOCK, 0);
+  EXPECT_EQ(regular.OpenedFacts(), regular.Facts());
+  char bytes[8];
+  EXPECT_EQ(regular.ReadFull(bytes, sizeof bytes), 4);
 }
 
 TEST(FileHandle, ClosedHandleFailsEverything) {
@@ -283,10 +285,12 @@ TEST(FileHandle, MovingHandsOverTheDescriptorAndClosesOnce) {
 }
 
 // A pipe hands out at most what its buffer holds, so a read larger than that
-// is served in several pieces that ReadFull must join.
+// is served in several pieces that ReadFull must join. Its reading end does not
+// wait, as files are opened: a read that finds the pipe empty waits after all.
 TEST(FileHandle, ReadFullJoinsShortReads) {
   int ends[2];
-  ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+  ASSERT_EQ(::pipe2(ends, O_CLOEXEC | O_NONBLOCK), 0);
+  ASSERT_EQ(::fcntl(ends[1], F_SETFL, 0), 0);
   std::string sent(256 * 1024, '\0');
   for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 31 + i / 977);
   std::thread writer([&] {
