@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,8 +37,9 @@ int Interrupted() { return 128 + kestrilo::cli::StopSignal(); }
 bool ConfirmOnTerminal(const std::string& question) {
   kestrilo::cli::WriteText(stderr, question + " [y/N] ");
   std::fflush(stderr);
+  // An end of input or an interrupted read answers no.
   std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
+  for (int c = std::fgetc(stdin); c != EOF && c != '\n'; c = std::fgetc(stdin)) answer.push_back(static_cast<char>(c));
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
@@ -95,7 +95,7 @@ std::optional<int> DeleteDuplicates(Job& job) {
     const auto wouldGo = cli::DryRunDeletion(job.session.Results(), fs, job.status, folder, !below, stop, stdout);
     if (stop.IsSet()) return Interrupted();
     if (!wouldGo || std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailure;
-    std::cerr << "dry run: " << *wouldGo << " files would be deleted, none was\n";
+    cli::WriteText(stderr, "dry run: " + std::to_string(*wouldGo) + " files would be deleted, none was\n");
     return std::nullopt;
   }
   const std::string question = below ? "Delete every duplicate below " + folder + "?"
@@ -122,7 +122,7 @@ int WriteResults(const Job& job) {
   };
   if (options.reportFile) {
     if (SaveFile(cli::Absolute(*options.reportFile, job.cwd), listing) != ReportResult::Saved) {
-      std::cerr << "kestrilo-cli: cannot write the report " << *options.reportFile << "\n";
+      cli::WriteText(stderr, "kestrilo-cli: cannot write the report " + *options.reportFile + "\n");
       return kExitFailure;
     }
   } else if (!options.dryRun && !listing(cli::ReportOutput())) {
@@ -138,11 +138,11 @@ int Run(int argc, char** argv, kestrilo::CheckSession& session, kestrilo::Memory
   std::string error;
   const auto options = cli::ParseOptions(cli::CommandLineArguments(argc, argv), error);
   if (!options) {
-    std::cerr << "kestrilo-cli: " << error << "\n" << cli::kUsage;
+    cli::WriteText(stderr, "kestrilo-cli: " + error + "\n" + cli::kUsage);
     return kExitUsage;
   }
   if (options->help || options->version) {
-    std::cout << (options->help ? std::string(cli::kHelp) : std::string("kestrilo-cli ") + kVersion + "\n");
+    cli::WriteText(stdout, options->help ? std::string(cli::kHelp) : std::string("kestrilo-cli ") + kVersion + "\n");
     return kExitDone;
   }
 
@@ -152,7 +152,7 @@ int Run(int argc, char** argv, kestrilo::CheckSession& session, kestrilo::Memory
   session.SetCompareProgress([&status](std::uint64_t done, std::uint64_t total) { status.SetCompared(done, total); });
   Job job{session, status, *options, cli::CurrentFolder()};
   if (!RelativePathsResolve(*options, job.cwd)) {
-    std::cerr << "kestrilo-cli: cannot tell the current folder for a relative path\n";
+    cli::WriteText(stderr, "kestrilo-cli: cannot tell the current folder for a relative path\n");
     return kExitFailure;
   }
   if (!WalkAndCheck(job)) return Interrupted();
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     return Run(argc, argv, session, settings, status);
   } catch (...) {
     // Low memory: the system's allocations or threads failed.
-    std::cerr << "kestrilo-cli: " << kestrilo::CurrentJobFailureText() << "\n";
+    kestrilo::cli::WriteText(stderr, std::string("kestrilo-cli: ") + kestrilo::CurrentJobFailureText() + "\n");
     return kExitFailure;
   }
 }
