@@ -27,7 +27,7 @@ constexpr std::size_t kBlocksBudget = 1024 * 1024;
 constexpr std::size_t kNarrowestBlock = 4096;
 
 struct OpenFile {
-  std::size_t index;  // into the caller's paths
+  std::size_t index;  // its place in the set
   FileHandle handle;
   std::uint64_t expected = 0;  // its size when it was opened
   char* block = nullptr;
@@ -125,7 +125,7 @@ constexpr std::uint32_t kNoFile = UINT32_MAX;
 struct HashedFile {
   std::uint64_t high = 0;
   std::uint64_t low = 0;
-  std::uint32_t index = 0;  // into the caller's paths
+  std::uint32_t index = 0;  // its place in the set
   // An earlier file of its slice whose bytes it was found identical to as it
   // was hashed, so that it needs no confirmation of its own.
   std::uint32_t sameAs = kNoFile;
@@ -184,27 +184,27 @@ struct Reference {
 
 class Classifier {
  public:
-  Classifier(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop, unsigned threads)
-      : fs_(fs), paths_(paths), stop_(stop), threads_(threads) {
-    result_.classOf.assign(paths.size(), -1);
-    result_.facts.resize(paths.size());
-    representative_.resize(paths.size());
+  Classifier(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, const StopRequest& stop, unsigned threads)
+      : fs_(fs), count_(count), pathOf_(pathOf), stop_(stop), threads_(threads) {
+    result_.classOf.assign(count, -1);
+    result_.facts.resize(count);
+    representative_.resize(count);
     std::iota(representative_.begin(), representative_.end(), std::size_t{0});
   }
 
   ContentClasses Run() {
     // One reader per file: further paths of an already seen file share its class.
     // A set too large to keep open is hashed file by file as it is opened.
-    const bool sideBySide = paths_.size() <= kOpenAtOnce;
+    const bool sideBySide = count_ <= kOpenAtOnce;
     std::vector<std::size_t> readable;
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
-    std::vector<FileHandle> handles(sideBySide ? paths_.size() : 0);
+    std::vector<FileHandle> handles(sideBySide ? count_ : 0);
     // Per hashed file: its hash and its index, 24 bytes, since a large set
     // may hold most of the collection.
     std::vector<HashedFile> hashed;
     if (sideBySide) {
-      for (std::size_t i = 0; i < paths_.size(); ++i) {
-        FileHandle handle = fs_.OpenRead(paths_[i]);
+      for (std::size_t i = 0; i < count_; ++i) {
+        FileHandle handle = fs_.OpenRead(pathOf_(i));
         if (!handle.IsOpen()) continue;
         result_.facts[i] = handle.OpenedFacts();
         if (!result_.facts[i]) continue;
@@ -287,7 +287,7 @@ class Classifier {
   // Opens and hashes every member, in contiguous slices on the threads;
   // `hashed` then holds the members that were opened, in order.
   Hashing HashAll(std::vector<HashedFile>& hashed) {
-    const std::size_t count = paths_.size();
+    const std::size_t count = count_;
     hashed.assign(count, HashedFile{});
     for (std::size_t i = 0; i < count; ++i) hashed[i].index = static_cast<std::uint32_t>(i);
     std::vector<char> opened(count, 0);
@@ -305,7 +305,7 @@ class Classifier {
       Reference reference;
       for (std::size_t i = count * slice / slices; i < count * (slice + 1) / slices; ++i) {
         if (stop_.IsSet()) return;
-        OpenFile file{i, fs_.OpenRead(paths_[i])};
+        OpenFile file{i, fs_.OpenRead(pathOf_(i))};
         if (!file.handle.IsOpen()) continue;
         result_.facts[i] = file.handle.OpenedFacts();
         if (!result_.facts[i]) continue;
@@ -367,7 +367,7 @@ class Classifier {
   // Opens member i again; not open when its path names another file by now
   // than the one its facts were taken of.
   FileHandle Reopen(std::size_t i) {
-    FileHandle handle = fs_.OpenRead(paths_[i]);
+    FileHandle handle = fs_.OpenRead(pathOf_(i));
     const auto facts = handle.OpenedFacts();
     if (!facts || facts->id != result_.facts[i]->id) return FileHandle();
     return handle;
@@ -394,7 +394,7 @@ class Classifier {
         files.size() == 2 ? kPairBlock : std::clamp(kBlocksBudget / files.size(), kNarrowestBlock, kGroupBlock);
     const std::size_t block = BlockFor(widest, largest);
     // Kept for the whole classification: a large set is refined slice by slice.
-    refined_.resize(paths_.size());
+    refined_.resize(count_);
     for (const auto& file : files) refined_[file.index] = file.index;
     const bool done = RefineSideBySide(files, Blocks(files.size(), block), block, stop_, refined_);
     for (const auto& file : files) representative_[file.index] = refined_[file.index];
@@ -430,7 +430,8 @@ class Classifier {
   }
 
   FileSystem& fs_;
-  const std::vector<std::string>& paths_;
+  const std::size_t count_;
+  const PathOfPlace& pathOf_;
   const StopRequest& stop_;
   const unsigned threads_;
   ContentClasses result_;
@@ -443,9 +444,9 @@ class Classifier {
 
 }  // namespace
 
-ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop,
+ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, const StopRequest& stop,
                                 unsigned threads) {
-  return Classifier(fs, paths, stop, threads).Run();
+  return Classifier(fs, count, pathOf, stop, threads).Run();
 }
 
 }  // namespace kestrilo

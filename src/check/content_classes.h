@@ -6,6 +6,8 @@
 // the head its files share, and only files with equal hashes are then read
 // side by side.
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,8 +27,14 @@ struct ContentClasses {
   bool stopped = false;
 };
 
-// A set too large to keep open is hashed on `threads` threads.
-ContentClasses ClassifyContents(FileSystem& fs, const std::vector<std::string>& paths, const StopRequest& stop,
+// The path of the set's file at `place` (0 .. count - 1), asked for when the
+// file is opened, on the classifying threads: a large set's paths are never
+// all held at once.
+using PathOfPlace = std::function<std::string(std::size_t place)>;
+
+// Classifies the `count` files of a set. A set too large to keep open is
+// hashed on `threads` threads.
+ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, const StopRequest& stop,
                                 unsigned threads = 1);
 
 }  // namespace kestrilo

@@ -37,6 +37,9 @@ std::vector<ResultRow> GroupExtraction::TakeOut() {
   for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) existence.Expect(path);
   existence.ListFolders();
 
+  // Room for every file, written only as far as rows are laid out: growing
+  // the rows instead would hold their old and new copies at once.
+  rows_.reserve(static_cast<std::size_t>(table_.GetFileCount()));
   std::size_t index = 0;
   for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
     if (existence.Exists(index++, path)) {

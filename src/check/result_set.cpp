@@ -11,8 +11,10 @@ std::string ResultRow::Path() const { return JoinFolderAndName(folder, name); }
 void ResultSet::Replace(std::vector<ResultRow> rows) {
   {
     std::lock_guard lock(mutex_);
+    // Kept as given: the extraction reserves room for every file it could lay
+    // out, and the pages of that room it never wrote take no memory, while
+    // fitting the room to the rows would copy them all.
     rows_ = std::move(rows);
-    rows_.shrink_to_fit();
   }
   generation_.fetch_add(1, std::memory_order_acq_rel);
   Touch();

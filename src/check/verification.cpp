@@ -83,7 +83,6 @@ void VerificationPass::CollectCandidates() {
     setOf_[r] = it->second;
     placeOf_[r] = set.rows.size();
     set.rows.push_back(row);
-    set.paths.push_back(file.Path());
     set.bytes += file.size;
     bytesToCompare_ += file.size;
   }
@@ -120,7 +119,7 @@ const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
   while (received_ <= set) {
     while (submitted_ < sets_.size() && reads_.HasRoom()) {
       const Candidates* candidates = &sets_[submitted_++];
-      reads_.Push([this, candidates] { return ClassifyContents(fs_, candidates->paths, stop_, readerThreads_); });
+      reads_.Push([this, candidates] { return Classify(*candidates, stop_); });
     }
     classes_[received_] = reads_.Take();
     bytesCompared_ += sets_[received_++].bytes;
@@ -130,9 +129,14 @@ const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
   // numbered gets its whole group even when a stop cut its reading short.
   if (classes_[set].stopped) {
     const StopRequest never;
-    classes_[set] = ClassifyContents(fs_, sets_[set].paths, never);
+    classes_[set] = Classify(sets_[set], never);
   }
   return classes_[set];
+}
+
+ContentClasses VerificationPass::Classify(const Candidates& set, const StopRequest& stop) const {
+  const PathOfPlace pathOf = [this, &set](std::size_t place) { return results_.PathOf(set.rows[place]); };
+  return ClassifyContents(fs_, set.rows.size(), pathOf, stop, readerThreads_);
 }
 
 const std::vector<std::size_t>& VerificationPass::LaterOfClass(std::size_t set) {

@@ -44,7 +44,6 @@ class VerificationPass {
   // The rows of one signature, in result order.
   struct Candidates {
     std::vector<int> rows;
-    std::vector<std::string> paths;
     std::uint64_t bytes = 0;  // sizes of the files together
   };
 
@@ -53,6 +52,7 @@ class VerificationPass {
   // whether it did.
   bool NumberGroupOf(int row, int number);
   const ContentClasses& ClassesOf(std::size_t set);
+  ContentClasses Classify(const Candidates& set, const StopRequest& stop) const;
   const std::vector<std::size_t>& LaterOfClass(std::size_t set);
   std::string CounterText(int groups) const;
 

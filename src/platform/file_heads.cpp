@@ -6,6 +6,8 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #ifdef KESTRILO_HAVE_IO_URING
@@ -170,11 +172,13 @@ class HeadRing {
 }  // namespace
 
 void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
-  thread_local HeadRing ring;
+  // Made by each thread's first call: a ring held in thread-local storage
+  // itself would be laid out, and cleared, for every thread the program starts.
+  thread_local const std::unique_ptr<HeadRing> ring(new (std::nothrow) HeadRing);
   for (auto& head : heads) head.complete = false;
-  for (std::size_t begin = 0; begin < requests.size() && ring.Usable(); begin += kSlots) {
+  for (std::size_t begin = 0; ring && begin < requests.size() && ring->Usable(); begin += kSlots) {
     const std::size_t count = std::min<std::size_t>(kSlots, requests.size() - begin);
-    ring.Read(requests.subspan(begin, count), heads.subspan(begin, count));
+    ring->Read(requests.subspan(begin, count), heads.subspan(begin, count));
   }
 }
 

@@ -35,7 +35,8 @@ TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
   kinds.push_back(1);
 
   const StopRequest never;
-  const ContentClasses classes = ClassifyContents(SystemFileSystem(), paths, never, threads);
+  const PathOfPlace pathOf = [&paths](std::size_t place) { return paths[place]; };
+  const ContentClasses classes = ClassifyContents(SystemFileSystem(), paths.size(), pathOf, never, threads);
   ASSERT_FALSE(classes.stopped);
   ASSERT_EQ(classes.classOf.size(), paths.size());
   for (std::size_t i = 0; i < paths.size(); ++i) {
