@@ -3,6 +3,7 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <map>
@@ -25,6 +26,10 @@ constexpr std::size_t kGroupBlock = 64 * 1024;
 // confirmed against its first member is read in narrower slices.
 constexpr std::size_t kBlocksBudget = 1024 * 1024;
 constexpr std::size_t kNarrowestBlock = 4096;
+// Files of a large set no larger than this are read whole, a batch of them at
+// once where the file system can: their opening costs more than their bytes.
+constexpr std::uint64_t kReadWholeAtOnce = 16 * 1024;
+constexpr std::size_t kWholeBatch = 64;
 
 struct OpenFile {
   std::size_t index;  // its place in the set
@@ -166,26 +171,26 @@ struct Reference {
   std::uint32_t index = kNoFile;
   XXH128_hash_t hash{};
 
-  // Whether `file`, read whole in one block with hash `hash`, is the same as
-  // the reference; the first such file becomes the reference.
-  bool Matches(const OpenFile& file, const XXH128_hash_t& hash) {
-    const auto count = static_cast<std::size_t>(file.filled);
+  // Whether file `place`, whose `count` bytes are `data` and hash `hash`, is
+  // the same as the reference; the first such file becomes the reference.
+  bool Matches(std::size_t place, const char* data, std::size_t count, const XXH128_hash_t& hash) {
     if (index == kNoFile) {
       bytes = std::make_unique_for_overwrite<char[]>(count);
-      std::memcpy(bytes.get(), file.block, count);
+      std::memcpy(bytes.get(), data, count);
       this->count = count;
       this->hash = hash;
-      index = static_cast<std::uint32_t>(file.index);
+      index = static_cast<std::uint32_t>(place);
       return false;
     }
-    return count == this->count && XXH128_isEqual(hash, this->hash) && std::memcmp(bytes.get(), file.block, count) == 0;
+    return count == this->count && XXH128_isEqual(hash, this->hash) && std::memcmp(bytes.get(), data, count) == 0;
   }
 };
 
 class Classifier {
  public:
-  Classifier(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, const StopRequest& stop, unsigned threads)
-      : fs_(fs), count_(count), pathOf_(pathOf), stop_(stop), threads_(threads) {
+  Classifier(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, std::uint64_t size, const StopRequest& stop,
+             unsigned threads)
+      : fs_(fs), count_(count), pathOf_(pathOf), size_(size), stop_(stop), threads_(threads) {
     result_.classOf.assign(count, -1);
     result_.facts.resize(count);
     representative_.resize(count);
@@ -196,6 +201,7 @@ class Classifier {
     // One reader per file: further paths of an already seen file share its class.
     // A set too large to keep open is hashed file by file as it is opened.
     const bool sideBySide = count_ <= kOpenAtOnce;
+    if (sideBySide && size_ <= kReadWholeAtOnce && ClassifyInMemory()) return Finish(true);
     std::vector<std::size_t> readable;
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
     std::vector<FileHandle> handles(sideBySide ? count_ : 0);
@@ -251,12 +257,58 @@ class Classifier {
         begin = end;
       }
     }
+    return Finish(complete);
+  }
+
+ private:
+  ContentClasses Finish(bool complete) {
     result_.stopped = !complete;
     for (std::size_t i : opened_) result_.classOf[i] = static_cast<int>(Root(i));
     return std::move(result_);
   }
 
- private:
+  // A small set of small files, read whole at once where the file system can
+  // and compared in memory; false, with nothing learnt, when it could not
+  // read every member so.
+  bool ClassifyInMemory() {
+    if (stop_.IsSet()) return false;
+    std::vector<std::string> paths;
+    paths.reserve(count_);
+    for (std::size_t i = 0; i < count_; ++i) paths.push_back(pathOf_(i));
+    std::vector<WholeRequest> requests;
+    requests.reserve(count_);
+    for (const auto& path : paths) requests.push_back({&path, static_cast<std::uint32_t>(size_)});
+    std::vector<std::string> contents(count_);
+    std::size_t read = 0;
+    fs_.ReadWholeFiles(requests, [&](std::size_t place, const FileFacts& facts, std::span<const std::uint8_t> bytes) {
+      result_.facts[place] = facts;
+      contents[place].assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      ++read;
+    });
+    if (read < count_) {
+      std::fill(result_.facts.begin(), result_.facts.end(), std::nullopt);
+      return false;
+    }
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
+    std::vector<std::size_t> firstOfContent;
+    for (std::size_t i = 0; i < count_; ++i) {
+      opened_.push_back(i);
+      const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
+      if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
+        representative_[i] = it->second;
+        continue;
+      }
+      const auto same = std::find_if(firstOfContent.begin(), firstOfContent.end(),
+                                     [&](std::size_t first) { return contents[first] == contents[i]; });
+      if (same == firstOfContent.end()) {
+        firstOfContent.push_back(i);
+      } else {
+        representative_[i] = *same;
+      }
+    }
+    return true;
+  }
+
   ContentClasses Stopped() {
     result_.stopped = true;
     return Unreadable();
@@ -292,50 +344,95 @@ class Classifier {
     for (std::size_t i = 0; i < count; ++i) hashed[i].index = static_cast<std::uint32_t>(i);
     std::vector<char> opened(count, 0);
     const std::size_t slices = 2 * static_cast<std::size_t>(std::max(1u, threads_));
-    std::atomic<bool> failed{false};
     ParallelFor(slices, threads_, [&](std::size_t slice) {
-      const std::unique_ptr<XXH3_state_t, FreeHashState> state(XXH3_createState());
-      if (!state) {
-        failed = true;
-        return;
-      }
-      // One block per slice, as large as its largest file needs.
-      std::unique_ptr<char[]> block;
-      std::size_t blockSize = 0;
-      Reference reference;
-      for (std::size_t i = count * slice / slices; i < count * (slice + 1) / slices; ++i) {
-        if (stop_.IsSet()) return;
-        OpenFile file{i, fs_.OpenRead(pathOf_(i))};
-        if (!file.handle.IsOpen()) continue;
-        result_.facts[i] = file.handle.OpenedFacts();
-        if (!result_.facts[i]) continue;
-        opened[i] = 1;
-        file.expected = result_.facts[i]->size;
-        // A block no larger than the file needs: most candidates are small,
-        // and a file read in one block gains nothing from read-ahead advice.
-        const std::size_t size = BlockFor(kPairBlock, file.expected);
-        if (size == kPairBlock) file.handle.AdviseSequential();
-        if (size > blockSize) {
-          block = std::make_unique_for_overwrite<char[]>(size);
-          blockSize = size;
-        }
-        file.block = block.get();
-        const auto hash = HashWhole(file, stop_, *state, size);
-        if (!hash) continue;
-        hashed[i].high = hash->high64;
-        hashed[i].low = hash->low64;
-        hashed[i].whole = true;
-        if (file.total == static_cast<std::uint64_t>(file.filled) && reference.Matches(file, *hash)) {
-          hashed[i].sameAs = reference.index;
-        }
-      }
+      HashSlice(count * slice / slices, count * (slice + 1) / slices, hashed, opened);
     });
     for (std::size_t i = 0; i < count; ++i) {
       if (opened[i]) opened_.push_back(i);
     }
     std::erase_if(hashed, [&](const HashedFile& file) { return !opened[file.index]; });
     if (stop_.IsSet()) return Hashing::Stopped;
-    return failed ? Hashing::Failed : Hashing::Done;
+    return failed_ ? Hashing::Failed : Hashing::Done;
+  }
+
+  // What a slice keeps from one file to the next: one block, as large as its
+  // largest file needs, and its reference.
+  struct Slice {
+    std::unique_ptr<XXH3_state_t, FreeHashState> state{XXH3_createState()};
+    std::unique_ptr<char[]> block;
+    std::size_t blockSize = 0;
+    Reference reference;
+  };
+
+  void HashSlice(std::size_t begin, std::size_t end, std::vector<HashedFile>& hashed, std::vector<char>& opened) {
+    Slice slice;
+    if (!slice.state) {
+      failed_ = true;
+      return;
+    }
+    for (std::size_t first = begin; first < end; first += kWholeBatch) {
+      const std::size_t last = std::min(end, first + kWholeBatch);
+      std::array<char, kWholeBatch> done{};
+      if (size_ <= kReadWholeAtOnce && !stop_.IsSet()) ReadBatch(first, last, done, slice, hashed, opened);
+      for (std::size_t i = first; i < last; ++i) {
+        if (stop_.IsSet()) return;
+        if (!done[i - first]) HashOneFile(i, slice, hashed, opened);
+      }
+    }
+  }
+
+  // Members first to last that the file system reads whole at once are hashed
+  // and marked done; it leaves the rest to HashOneFile.
+  void ReadBatch(std::size_t first, std::size_t last, std::array<char, kWholeBatch>& done, Slice& slice,
+                 std::vector<HashedFile>& hashed, std::vector<char>& opened) {
+    std::vector<std::string> paths;
+    paths.reserve(last - first);
+    for (std::size_t i = first; i < last; ++i) paths.push_back(pathOf_(i));
+    std::vector<WholeRequest> requests;
+    requests.reserve(paths.size());
+    for (const auto& path : paths) requests.push_back({&path, static_cast<std::uint32_t>(size_)});
+    fs_.ReadWholeFiles(requests, [&](std::size_t place, const FileFacts& facts, std::span<const std::uint8_t> bytes) {
+      const std::size_t i = first + place;
+      done[place] = 1;
+      opened[i] = 1;
+      result_.facts[i] = facts;
+      const auto* data = reinterpret_cast<const char*>(bytes.data());
+      // As in HashWhole, the head the members share is not hashed.
+      const std::size_t skipped = std::min(kHeadBytes, bytes.size());
+      Record(i, XXH3_128bits(data + skipped, bytes.size() - skipped), data, bytes.size(), slice, hashed);
+    });
+  }
+
+  void HashOneFile(std::size_t i, Slice& slice, std::vector<HashedFile>& hashed, std::vector<char>& opened) {
+    OpenFile file{i, fs_.OpenRead(pathOf_(i))};
+    if (!file.handle.IsOpen()) return;
+    result_.facts[i] = file.handle.OpenedFacts();
+    if (!result_.facts[i]) return;
+    opened[i] = 1;
+    file.expected = result_.facts[i]->size;
+    // A block no larger than the file needs: most candidates are small, and a
+    // file read in one block gains nothing from read-ahead advice.
+    const std::size_t size = BlockFor(kPairBlock, file.expected);
+    if (size == kPairBlock) file.handle.AdviseSequential();
+    if (size > slice.blockSize) {
+      slice.block = std::make_unique_for_overwrite<char[]>(size);
+      slice.blockSize = size;
+    }
+    file.block = slice.block.get();
+    const auto hash = HashWhole(file, stop_, *slice.state, size);
+    if (!hash) return;
+    const bool oneBlock = file.total == static_cast<std::uint64_t>(file.filled);
+    Record(i, *hash, oneBlock ? file.block : nullptr, static_cast<std::size_t>(file.total), slice, hashed);
+  }
+
+  // Member i was read whole with hash `hash`; `data`, when not null, holds
+  // all of its `count` bytes.
+  static void Record(std::size_t i, const XXH128_hash_t& hash, const char* data, std::size_t count, Slice& slice,
+                     std::vector<HashedFile>& hashed) {
+    hashed[i].high = hash.high64;
+    hashed[i].low = hash.low64;
+    hashed[i].whole = true;
+    if (data != nullptr && slice.reference.Matches(i, data, count, hash)) hashed[i].sameAs = slice.reference.index;
   }
 
   // Further paths of a file that was hashed under an earlier path share its
@@ -432,6 +529,7 @@ class Classifier {
   FileSystem& fs_;
   const std::size_t count_;
   const PathOfPlace& pathOf_;
+  const std::uint64_t size_;
   const StopRequest& stop_;
   const unsigned threads_;
   ContentClasses result_;
@@ -440,13 +538,14 @@ class Classifier {
   std::vector<std::size_t> opened_;
   std::unique_ptr<char[]> blocks_;
   std::size_t blocksSize_ = 0;
+  std::atomic<bool> failed_{false};
 };
 
 }  // namespace
 
-ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, const StopRequest& stop,
-                                unsigned threads) {
-  return Classifier(fs, count, pathOf, stop, threads).Run();
+ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, std::uint64_t size,
+                                const StopRequest& stop, unsigned threads) {
+  return Classifier(fs, count, pathOf, size, stop, threads).Run();
 }
 
 }  // namespace kestrilo

@@ -7,6 +7,7 @@
 // side by side.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,9 +33,10 @@ struct ContentClasses {
 // all held at once.
 using PathOfPlace = std::function<std::string(std::size_t place)>;
 
-// Classifies the `count` files of a set. A set too large to keep open is
-// hashed on `threads` threads.
-ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, const StopRequest& stop,
-                                unsigned threads = 1);
+// Classifies the `count` files of a set, which had `size` bytes each when
+// they were walked. A set too large to keep open is hashed on `threads`
+// threads.
+ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, std::uint64_t size,
+                                const StopRequest& stop, unsigned threads = 1);
 
 }  // namespace kestrilo

@@ -83,6 +83,7 @@ void VerificationPass::CollectCandidates() {
     setOf_[r] = it->second;
     placeOf_[r] = set.rows.size();
     set.rows.push_back(row);
+    set.size = file.size;
     set.bytes += file.size;
     bytesToCompare_ += file.size;
   }
@@ -136,7 +137,7 @@ const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
 
 ContentClasses VerificationPass::Classify(const Candidates& set, const StopRequest& stop) const {
   const PathOfPlace pathOf = [this, &set](std::size_t place) { return results_.PathOf(set.rows[place]); };
-  return ClassifyContents(fs_, set.rows.size(), pathOf, stop, readerThreads_);
+  return ClassifyContents(fs_, set.rows.size(), pathOf, set.size, stop, readerThreads_);
 }
 
 const std::vector<std::size_t>& VerificationPass::LaterOfClass(std::size_t set) {

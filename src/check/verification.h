@@ -44,6 +44,7 @@ class VerificationPass {
   // The rows of one signature, in result order.
   struct Candidates {
     std::vector<int> rows;
+    std::uint64_t size = 0;   // of each file, as its signature says
     std::uint64_t bytes = 0;  // sizes of the files together
   };
 

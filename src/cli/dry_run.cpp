@@ -39,6 +39,11 @@ void DryRunFileSystem::ReadHeads(std::span<const HeadRequest> requests, std::spa
   real_.ReadHeads(requests, heads);
 }
 
+void DryRunFileSystem::ReadWholeFiles(std::span<const WholeRequest> requests, const OnWholeFile& onRead) {
+  // A file that would have gone is to be refused by OpenRead.
+  if (unlinked_.empty()) real_.ReadWholeFiles(requests, onRead);
+}
+
 bool DryRunFileSystem::Exists(const std::string& path) { return !unlinked_.contains(path) && real_.Exists(path); }
 
 bool DryRunFileSystem::Unlink(const std::string& path) {

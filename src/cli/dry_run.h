@@ -27,6 +27,7 @@ class DryRunFileSystem final : public FileSystem {
   FileHandle OpenFolder(const std::string& folder) override;
   FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;
   void ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) override;
+  void ReadWholeFiles(std::span<const WholeRequest> requests, const OnWholeFile& onRead) override;
   bool Exists(const std::string& path) override;
   bool Unlink(const std::string& path) override;
   std::optional<MountInfo> MountOf(const std::string& path) override;

@@ -9,7 +9,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "platform/file_heads.h"
+#include "platform/batched_reads.h"
 #include "platform/reached_path.h"
 
 namespace kestrilo {
@@ -219,6 +219,10 @@ FileHandle PosixFileSystem::OpenReadAt(const FileHandle& folder, const std::stri
 
 void PosixFileSystem::ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
   ReadFileHeads(requests, heads);
+}
+
+void PosixFileSystem::ReadWholeFiles(std::span<const WholeRequest> requests, const OnWholeFile& onRead) {
+  ReadSmallFilesWhole(requests, onRead);
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {

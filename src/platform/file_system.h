@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -100,6 +101,17 @@ struct FileHead {
   std::array<std::uint8_t, kHeadBytes> bytes;
 };
 
+// A file wanted whole (FileSystem::ReadWholeFiles), expected to hold at most
+// `most` bytes.
+struct WholeRequest {
+  const std::string* path = nullptr;
+  std::uint32_t most = 0;
+};
+
+// Told of a file read whole: its place among the requests, its facts and its
+// bytes, which stay valid during the call only.
+using OnWholeFile = std::function<void(std::size_t place, const FileFacts& facts, std::span<const std::uint8_t> bytes)>;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -144,6 +156,14 @@ class FileSystem {
     for (auto& head : heads) head.complete = false;
   }
 
+  // Small files read whole, many at once, where this file system can read
+  // them faster than file by file: `onRead` is told, on the calling thread, of
+  // each file that was read as one regular file of at most `most` bytes that
+  // did not change while it was read. A file it is not told of is to be read
+  // with OpenRead, which tells why it failed. As with OpenRead, links are not
+  // followed and only regular files are read.
+  virtual void ReadWholeFiles(std::span<const WholeRequest> /*requests*/, const OnWholeFile& /*onRead*/) {}
+
   // access(path, F_OK) == 0.
   virtual bool Exists(const std::string& path) = 0;
 
@@ -170,6 +190,7 @@ class PosixFileSystem final : public FileSystem {
   FileHandle OpenFolder(const std::string& folder) override;
   FileHandle OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) override;
   void ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) override;
+  void ReadWholeFiles(std::span<const WholeRequest> requests, const OnWholeFile& onRead) override;
   bool Exists(const std::string& path) override;
   bool Unlink(const std::string& path) override;
   std::optional<MountInfo> MountOf(const std::string& path) override;

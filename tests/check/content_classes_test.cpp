@@ -11,9 +11,10 @@
 namespace kestrilo::testing {
 namespace {
 
-// Sets read side by side with blocks narrowed to the budget, and sets first
-// hashed (on one thread or several), then confirmed in slices as wide as their
-// size allows.
+// Sets read side by side with blocks narrowed to the budget, small sets of
+// small files read whole at once, and sets first hashed (on one thread or
+// several, small files a batch at a time), then confirmed in slices as wide as
+// their size allows.
 class CheckContentClasses : public ::testing::TestWithParam<std::tuple<int, std::size_t, unsigned>> {};
 
 TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
@@ -36,7 +37,7 @@ TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
 
   const StopRequest never;
   const PathOfPlace pathOf = [&paths](std::size_t place) { return paths[place]; };
-  const ContentClasses classes = ClassifyContents(SystemFileSystem(), paths.size(), pathOf, never, threads);
+  const ContentClasses classes = ClassifyContents(SystemFileSystem(), paths.size(), pathOf, size, never, threads);
   ASSERT_FALSE(classes.stopped);
   ASSERT_EQ(classes.classOf.size(), paths.size());
   for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -50,6 +51,7 @@ TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
 
 INSTANTIATE_TEST_SUITE_P(, CheckContentClasses,
                          ::testing::Values(std::make_tuple(40, std::size_t{70000}, 1u),
+                                           std::make_tuple(40, std::size_t{5000}, 1u),
                                            std::make_tuple(150, std::size_t{5000}, 1u),
                                            std::make_tuple(150, std::size_t{5000}, 3u),
                                            std::make_tuple(100, std::size_t{70000}, 1u),

@@ -1,4 +1,4 @@
-#include "platform/file_heads.h"
+#include "platform/batched_reads.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,39 @@ TEST(FileHeads, LinksAndFifosAreLeftIncompleteWithoutWaiting) {
   std::vector<FileHead> again(1);
   fs.ReadHeads(std::span(requests).subspan(3), again);
   EXPECT_TRUE(again[0].complete);
+}
+
+// Small files come whole, with the facts their open would give; anything that
+// is not one regular file of at most the expected size is left to the caller.
+TEST(WholeFiles, ReadSmallRegularFilesWholeAndLeaveTheRest) {
+  TempTree tree;
+  std::vector<std::string> paths = {tree.WriteSized("a", 4096, 1), tree.WriteSized("grown", 4097, 2),
+                                    tree.Write("empty", ""),       tree.MakeFolder("folder"),
+                                    tree.Path("missing"),          tree.Symlink("link", tree.Path("a"))};
+  // More files than one batch holds.
+  for (int i = 0; i < 100; ++i) paths.push_back(tree.WriteSized("b/" + std::to_string(i), 3000 + i, 10 + i));
+  std::vector<WholeRequest> requests;
+  for (const auto& path : paths) requests.push_back({&path, 4096 + 99});
+  requests[1].most = 4096;
+
+  PosixFileSystem fs;
+  std::vector<std::optional<FileFacts>> facts(paths.size());
+  std::vector<std::string> contents(paths.size());
+  fs.ReadWholeFiles(requests, [&](std::size_t place, const FileFacts& got, std::span<const std::uint8_t> bytes) {
+    ASSERT_LT(place, paths.size());
+    EXPECT_FALSE(facts[place].has_value()) << "told twice of " << paths[place];
+    facts[place] = got;
+    contents[place].assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  });
+  if (!facts[0]) GTEST_SKIP() << "io_uring is not available here; files are read one by one";
+
+  for (const std::size_t left : {1, 3, 4, 5}) EXPECT_FALSE(facts[left].has_value()) << paths[left];
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (i == 1 || (i >= 3 && i <= 5)) continue;
+    ASSERT_TRUE(facts[i].has_value()) << paths[i];
+    EXPECT_EQ(contents[i], ReadWholeFile(paths[i]));
+    EXPECT_EQ(*facts[i], fs.OpenRead(paths[i]).OpenedFacts()) << paths[i];
+  }
 }
 
 }  // namespace

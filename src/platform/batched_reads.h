@@ -1,0 +1,21 @@
+#pragma once
+// Reading the first bytes of many files, or many small files whole, at once
+// with io_uring: asking for a file's kind, size and bytes one file and one call
+// at a time costs four system calls or more per file, here they go in one
+// submission per batch of up to 64 files.
+
+#include <span>
+
+#include "platform/file_system.h"
+
+namespace kestrilo {
+
+// Fills `heads` (as many as `requests`) on the calling thread. Without
+// io_uring (or when it is refused) every head stays incomplete.
+void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads);
+
+// As FileSystem::ReadWholeFiles. A file of more than 128 KiB, and every file
+// without io_uring, is left to the caller.
+void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFile& onRead);
+
+}  // namespace kestrilo
