@@ -47,10 +47,10 @@ struct Got {
 };
 
 bool SameFile(const struct statx& a, const struct statx& b) {
-  return S_ISREG(a.stx_mode) && S_ISREG(b.stx_mode) && a.stx_ino == b.stx_ino &&
-         a.stx_dev_major == b.stx_dev_major && a.stx_dev_minor == b.stx_dev_minor && a.stx_size == b.stx_size &&
-         a.stx_mtime.tv_sec == b.stx_mtime.tv_sec && a.stx_mtime.tv_nsec == b.stx_mtime.tv_nsec &&
-         a.stx_ctime.tv_sec == b.stx_ctime.tv_sec && a.stx_ctime.tv_nsec == b.stx_ctime.tv_nsec;
+  return S_ISREG(a.stx_mode) && S_ISREG(b.stx_mode) && a.stx_ino == b.stx_ino && a.stx_dev_major == b.stx_dev_major &&
+         a.stx_dev_minor == b.stx_dev_minor && a.stx_size == b.stx_size && a.stx_mtime.tv_sec == b.stx_mtime.tv_sec &&
+         a.stx_mtime.tv_nsec == b.stx_mtime.tv_nsec && a.stx_ctime.tv_sec == b.stx_ctime.tv_sec &&
+         a.stx_ctime.tv_nsec == b.stx_ctime.tv_nsec;
 }
 
 std::int64_t Nanoseconds(const struct statx_timestamp& time) {

@@ -49,13 +49,11 @@ TEST_P(CheckContentClasses, ClassesFollowContentAndOneFileKeepsOneClass) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(, CheckContentClasses,
-                         ::testing::Values(std::make_tuple(40, std::size_t{70000}, 1u),
-                                           std::make_tuple(40, std::size_t{5000}, 1u),
-                                           std::make_tuple(150, std::size_t{5000}, 1u),
-                                           std::make_tuple(150, std::size_t{5000}, 3u),
-                                           std::make_tuple(100, std::size_t{70000}, 1u),
-                                           std::make_tuple(100, std::size_t{70000}, 4u)));
+INSTANTIATE_TEST_SUITE_P(
+    , CheckContentClasses,
+    ::testing::Values(std::make_tuple(40, std::size_t{70000}, 1u), std::make_tuple(40, std::size_t{5000}, 1u),
+                      std::make_tuple(150, std::size_t{5000}, 1u), std::make_tuple(150, std::size_t{5000}, 3u),
+                      std::make_tuple(100, std::size_t{70000}, 1u), std::make_tuple(100, std::size_t{70000}, 4u)));
 
 }  // namespace
 }  // namespace kestrilo::testing
