@@ -7,16 +7,8 @@
 
 namespace kestrilo {
 
-void ExistenceByFolder::Expect(std::string_view path) {
-  const std::string_view folder = FolderPartWithSeparator(path);
-  if (folder.empty()) {
-    folderOf_.push_back(nullptr);
-    return;
-  }
-  auto found = folders_.find(folder);
-  if (found == folders_.end()) found = folders_.emplace(std::string(folder), Folder{}).first;
-  // Elements of an unordered_map stay where they are while it grows.
-  folderOf_.push_back(&found->second);
+void ExistenceByFolder::Expect(std::string_view folder) {
+  if (!folder.empty() && folders_.find(folder) == folders_.end()) folders_.emplace(std::string(folder), Folder{});
 }
 
 void ExistenceByFolder::ListFolders() {
@@ -55,10 +47,12 @@ bool ExistenceByFolder::Folder::HasPlain(std::string_view name) const {
   return found != plainOrder.end() && std::string_view(names + found->offset, found->length) == name;
 }
 
-bool ExistenceByFolder::Exists(std::size_t index, const std::string& path) const {
-  const Folder* folder = index < folderOf_.size() ? folderOf_[index] : nullptr;
-  if (folder == nullptr || !folder->listed) return fs_.Exists(path);
-  const std::string_view name = std::string_view(path).substr(FolderPartWithSeparator(path).size());
+bool ExistenceByFolder::Exists(const std::string& path) const {
+  const std::string_view folderPart = FolderPartWithSeparator(path);
+  const auto found = folderPart.empty() ? folders_.end() : folders_.find(folderPart);
+  if (found == folders_.end() || !found->second.listed) return fs_.Exists(path);
+  const Folder* folder = &found->second;
+  const std::string_view name = std::string_view(path).substr(folderPart.size());
   if (folder->HasPlain(name)) return true;
   const auto& others = folder->otherNames;
   if (std::binary_search(others.begin(), others.end(), name)) return fs_.Exists(path);

@@ -21,12 +21,13 @@ class ExistenceByFolder {
  public:
   ExistenceByFolder(FileSystem& fs, unsigned threads) : fs_(fs), threads_(threads) {}
 
-  // Notes the next path whose existence will be asked.
-  void Expect(std::string_view path);
+  // Notes a folder (with its trailing separator) that holds paths whose
+  // existence will be asked.
+  void Expect(std::string_view folder);
   // Lists every noted folder (in parallel).
   void ListFolders();
-  // Whether `path`, the `index`-th path noted (from 0), exists; after ListFolders.
-  bool Exists(std::size_t index, const std::string& path) const;
+  // Whether `path` exists; after ListFolders.
+  bool Exists(const std::string& path) const;
 
  private:
   // The names of one folder, packed: with millions of files every byte per
@@ -52,8 +53,6 @@ class ExistenceByFolder {
   FileSystem& fs_;
   unsigned threads_;
   std::unordered_map<std::string, Folder, ViewHash, std::equal_to<>> folders_;
-  // The folder of each noted path, in the order noted (null: no folder part).
-  std::vector<const Folder*> folderOf_;
 };
 
 }  // namespace kestrilo

@@ -32,17 +32,20 @@ std::vector<ResultRow> GroupExtraction::TakeOut() {
   // exists is hidden for good and takes no part in the extraction, exactly as
   // when all vanished paths are hidden first.
   ExistenceByFolder existence(fs_, readerThreads_);
-  std::string signature;
-  std::string path;
-  for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) existence.Expect(path);
+  // A table text ends at the last "/" or "\\" of its paths, the folder at the
+  // last separator of this system's; it is within the text.
+  for (std::size_t folder = 0; folder < table_.FolderCount(); ++folder) {
+    existence.Expect(FolderPartWithSeparator(table_.FolderText(folder)));
+  }
   existence.ListFolders();
 
   // Room for every file, written only as far as rows are laid out: growing
   // the rows instead would hold their old and new copies at once.
   rows_.reserve(static_cast<std::size_t>(table_.GetFileCount()));
-  std::size_t index = 0;
+  std::string signature;
+  std::string path;
   for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
-    if (existence.Exists(index++, path)) {
+    if (existence.Exists(path)) {
       Consider(signature, path);
     } else {
       table_.RemoveHash(signature, path);

@@ -319,6 +319,7 @@ class SignatureTable::Folders {
   }
 
   std::string_view Text(std::uint32_t number) const { return texts_[number]; }
+  std::size_t Count() const { return texts_.size(); }
 
   void Release() {
     texts_.clear();
@@ -512,6 +513,12 @@ int SignatureTable::ClearHash() {
 }
 
 std::size_t SignatureTable::SignatureCount() const { return entryCount_; }
+
+std::size_t SignatureTable::FolderCount() const { return folders_->Count(); }
+
+std::string_view SignatureTable::FolderText(std::size_t number) const {
+  return folders_->Text(static_cast<std::uint32_t>(number));
+}
 
 std::size_t SignatureTable::HeldBytes() const {
   std::size_t sets = livePaths_.bucket_count() * sizeof(void*);

@@ -55,6 +55,12 @@ class SignatureTable {
   // Empties the table. Always 0.
   int ClearHash();
 
+  // The texts that every path is kept under, each the path up to and with its
+  // last separator ("/" or "\\"), numbered 0 .. FolderCount() - 1; a text may
+  // be left with no live path.
+  std::size_t FolderCount() const;
+  std::string_view FolderText(std::size_t number) const;
+
   // Number of distinct signatures (entries in use); for memory accounting.
   std::size_t SignatureCount() const;
   // Bytes the table holds, texts included.
