@@ -24,6 +24,33 @@ Md5Digest DigestHead(const FileHandle& file, std::int32_t& bytesRead, std::size_
   return md5.Finish();
 }
 
+// The digests of the heads read for Digested probes, as many bytes of each as
+// one by one: no more than the size the file had. Full heads go side by side.
+void DigestHeads(const std::vector<FileHead>& heads, std::vector<FileProbe>& probes) {
+  std::array<std::size_t, kMd5Lanes> full{};
+  std::size_t fullCount = 0;
+  const auto digestFull = [&] {
+    std::array<const std::uint8_t*, kMd5Lanes> messages;
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) messages[lane] = heads[full[lane]].bytes.data();
+    const auto digests = Md5OfLanes(messages, kHeadBytes);
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) probes[full[lane]].digest = digests[lane];
+    fullCount = 0;
+  };
+  for (std::size_t i = 0; i < heads.size(); ++i) {
+    if (!heads[i].complete || probes[i].outcome != FileProbe::Outcome::Digested) continue;
+    const std::size_t length = std::min<std::size_t>(heads[i].count, static_cast<std::size_t>(heads[i].size));
+    if (length == kHeadBytes) {
+      full[fullCount++] = i;
+      if (fullCount == kMd5Lanes) digestFull();
+      continue;
+    }
+    probes[i].digest = Md5Of({reinterpret_cast<const char*>(heads[i].bytes.data()), length});
+  }
+  for (std::size_t k = 0; k < fullCount; ++k) {
+    probes[full[k]].digest = Md5Of({reinterpret_cast<const char*>(heads[full[k]].bytes.data()), kHeadBytes});
+  }
+}
+
 }  // namespace
 
 int GetFileMD5(FileSystem& fs, const std::string& path, Md5Digest& digest, std::int32_t& bytesRead) {
@@ -105,13 +132,10 @@ std::vector<FileProbe> ProbeFiles(FileSystem& fs, std::span<const HeadRequest> f
     } else if (head.size == 0) {
       probe.outcome = FileProbe::Outcome::Empty;
     } else {
-      // As many bytes as one by one: no more than the size the file had.
-      Md5 md5;
-      md5.Add(head.bytes.data(), std::min<std::size_t>(head.count, static_cast<std::size_t>(head.size)));
-      probe.digest = md5.Finish();
       probe.outcome = FileProbe::Outcome::Digested;
     }
   }
+  DigestHeads(heads, probes);
   return probes;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -90,6 +91,24 @@ TEST(Md5, HexHasTwoLowercaseDigitsPerByte) {
   digest[3] = 0xAB;
   digest[15] = 0xff;
   EXPECT_EQ(Md5Hex(digest), "00010aab0000000000000000000000ff");
+}
+
+// Side by side, each lane gets the digest its message gets alone, at every
+// length around the padding's boundaries and at the length of a head.
+TEST(Md5, LanesGiveEachMessageItsOwnDigest) {
+  for (const std::size_t size : {0, 1, 55, 56, 63, 64, 119, 120, 2047, 2048, 3000}) {
+    std::array<std::string, kMd5Lanes> messages;
+    std::array<const std::uint8_t*, kMd5Lanes> pointers;
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
+      messages[lane].resize(size);
+      for (std::size_t i = 0; i < size; ++i) messages[lane][i] = static_cast<char>(i * 131 + lane * 977 + i / 253);
+      pointers[lane] = reinterpret_cast<const std::uint8_t*>(messages[lane].data());
+    }
+    const auto digests = Md5OfLanes(pointers, size);
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
+      EXPECT_EQ(Md5Hex(digests[lane]), Md5Hex(Md5Of(messages[lane]))) << size << " bytes, lane " << lane;
+    }
+  }
 }
 
 }  // namespace
