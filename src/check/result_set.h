@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -70,13 +71,27 @@ class ResultSet {
   std::uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
 
  private:
+  // A row as the set keeps it: the text of a folder is kept once for all its
+  // rows, since a large set holds many rows of few folders.
+  struct StoredRow {
+    std::uint32_t folder = 0;  // into folders_
+    std::uint32_t signature = 0;
+    std::uint64_t size = 0;
+    int group = 0;
+    bool deleted = false;
+    std::string name;
+    std::optional<FileFacts> verified;
+  };
+
   // The row's slot; nullptr outside the set. Called with the lock held.
-  const ResultRow* Find(int row) const;
-  ResultRow* Find(int row);
+  const StoredRow* Find(int row) const;
+  StoredRow* Find(int row);
+  std::string_view FolderText(const StoredRow& row) const { return folders_[row.folder]; }
   void Touch() { version_.fetch_add(1, std::memory_order_acq_rel); }
 
   mutable std::mutex mutex_;
-  std::vector<ResultRow> rows_;
+  std::vector<StoredRow> rows_;
+  std::vector<std::string> folders_;
   std::atomic<std::uint64_t> version_{0};
   std::atomic<std::uint64_t> generation_{0};
 };
