@@ -1,7 +1,6 @@
 #include "fingerprint/md5.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -32,12 +31,16 @@ std::uint32_t LoadLittle(const std::uint8_t* p) {
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// One of the 64 steps, unrolled at compile time: the digest of a file's first
-// 2048 bytes is the walk's main cost in instructions.
-template <std::size_t I>
-[[gnu::always_inline]] inline void Step(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
-                                        const std::uint32_t* x) {
-  std::uint32_t f;
+// One 32-bit word of each of kMd5Lanes messages, in a vector that GCC and
+// Clang split into as many registers as the target has.
+using Lanes = std::uint32_t __attribute__((vector_size(4 * kMd5Lanes)));
+
+// One of the 64 steps, unrolled at compile time, on one message's words or on
+// the lanes of several: the digest of a file's first 2048 bytes is the walk's
+// main cost in instructions.
+template <std::size_t I, typename Word>
+[[gnu::always_inline]] inline void Step(Word& a, Word b, Word c, Word d, const Word* x) {
+  Word f;
   std::size_t g;
   if constexpr (I < 16) {
     f = d ^ (b & (c ^ d));
@@ -52,13 +55,14 @@ template <std::size_t I>
     f = c ^ (b | ~d);
     g = (7 * I) % 16;
   }
-  a = b + std::rotl(a + f + kSine[I] + x[g], static_cast<int>(kShift[I]));
+  // A rotation by a shift of 4 to 23, as plain shifts so that it works on lanes too.
+  const Word sum = a + f + kSine[I] + x[g];
+  a = b + ((sum << kShift[I]) | (sum >> (32 - kShift[I])));
 }
 
 // Step I works on the four state words rotated by I positions.
-template <std::size_t I>
-[[gnu::always_inline]] inline void RotatedStep(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
-                                               const std::uint32_t* x) {
+template <std::size_t I, typename Word>
+[[gnu::always_inline]] inline void RotatedStep(Word& a, Word& b, Word& c, Word& d, const Word* x) {
   if constexpr (I % 4 == 0) {
     Step<I>(a, b, c, d, x);
   } else if constexpr (I % 4 == 1) {
@@ -70,54 +74,10 @@ template <std::size_t I>
   }
 }
 
-template <std::size_t... I>
-[[gnu::always_inline]] inline void AllSteps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
-                                            const std::uint32_t* x, std::index_sequence<I...>) {
+template <typename Word, std::size_t... I>
+[[gnu::always_inline]] inline void AllSteps(Word& a, Word& b, Word& c, Word& d, const Word* x,
+                                            std::index_sequence<I...>) {
   (RotatedStep<I>(a, b, c, d, x), ...);
-}
-
-// One 32-bit word of each message, in a vector that GCC and Clang split
-// into as many registers as the target has.
-using Lanes = std::uint32_t __attribute__((vector_size(4 * kMd5Lanes)));
-
-template <std::size_t I>
-[[gnu::always_inline]] inline void LaneStep(Lanes& a, Lanes b, Lanes c, Lanes d, const Lanes* x) {
-  Lanes f;
-  std::size_t g;
-  if constexpr (I < 16) {
-    f = d ^ (b & (c ^ d));
-    g = I;
-  } else if constexpr (I < 32) {
-    f = c ^ (d & (b ^ c));
-    g = (5 * I + 1) % 16;
-  } else if constexpr (I < 48) {
-    f = b ^ c ^ d;
-    g = (3 * I + 5) % 16;
-  } else {
-    f = c ^ (b | ~d);
-    g = (7 * I) % 16;
-  }
-  const Lanes sum = a + f + x[g] + kSine[I];
-  a = b + ((sum << kShift[I]) | (sum >> (32 - kShift[I])));
-}
-
-template <std::size_t I>
-[[gnu::always_inline]] inline void RotatedLaneStep(Lanes& a, Lanes& b, Lanes& c, Lanes& d, const Lanes* x) {
-  if constexpr (I % 4 == 0) {
-    LaneStep<I>(a, b, c, d, x);
-  } else if constexpr (I % 4 == 1) {
-    LaneStep<I>(d, a, b, c, x);
-  } else if constexpr (I % 4 == 2) {
-    LaneStep<I>(c, d, a, b, x);
-  } else {
-    LaneStep<I>(b, c, d, a, x);
-  }
-}
-
-template <std::size_t... I>
-[[gnu::always_inline]] inline void AllLaneSteps(Lanes& a, Lanes& b, Lanes& c, Lanes& d, const Lanes* x,
-                                                std::index_sequence<I...>) {
-  (RotatedLaneStep<I>(a, b, c, d, x), ...);
 }
 
 // One 64-byte block of each message; `blocks[lane]` points at that lane's.
@@ -127,7 +87,7 @@ void TransformLanes(std::array<Lanes, 4>& state, const std::array<const std::uin
     for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) x[word][lane] = LoadLittle(blocks[lane] + 4 * word);
   }
   Lanes a = state[0], b = state[1], c = state[2], d = state[3];
-  AllLaneSteps(a, b, c, d, x, std::make_index_sequence<64>{});
+  AllSteps(a, b, c, d, x, std::make_index_sequence<64>{});
   state[0] += a;
   state[1] += b;
   state[2] += c;
