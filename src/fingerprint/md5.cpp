@@ -39,7 +39,7 @@ using Lanes = std::uint32_t __attribute__((vector_size(4 * kMd5Lanes)));
 // the lanes of several: the digest of a file's first 2048 bytes is the walk's
 // main cost in instructions.
 template <std::size_t I, typename Word>
-[[gnu::always_inline]] inline void Step(Word& a, Word b, Word c, Word d, const Word* x) {
+[[gnu::always_inline]] inline void Step(Word& a, const Word& b, const Word& c, const Word& d, const Word* x) {
   Word f;
   std::size_t g;
   if constexpr (I < 16) {
