@@ -7,7 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <memory>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -203,11 +203,61 @@ class ReadRing {
   std::array<int, kSlots * kStepsPerFile> results_{};
 };
 
-// Made by each thread's first call: a ring held in thread-local storage
-// itself would be laid out, and cleared, for every thread the program starts.
+// Rings outlive the threads that read through them: a thread takes one at its
+// first read and gives it back when it ends, so that the verification's
+// short-lived threads reuse the walk's rings instead of setting up their own.
+// (A ring held in thread-local storage itself would also be laid out, and
+// cleared, for every thread the program starts.) Never destroyed: a thread may
+// give its ring back while the program's statics are going.
+class RingPool {
+ public:
+  static RingPool& Shared() {
+    static auto* pool = new RingPool;
+    return *pool;
+  }
+
+  // Nothing when no ring could be made.
+  ReadRing* Take() {
+    {
+      std::lock_guard lock(mutex_);
+      if (!free_.empty()) {
+        ReadRing* ring = free_.back();
+        free_.pop_back();
+        return ring;
+      }
+    }
+    return new (std::nothrow) ReadRing;
+  }
+
+  // A ring that is no longer usable goes.
+  void Give(ReadRing* ring) {
+    if (!ring->Usable()) {
+      delete ring;
+      return;
+    }
+    std::lock_guard lock(mutex_);
+    free_.push_back(ring);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<ReadRing*> free_;
+};
+
+struct HeldRing {
+  ReadRing* ring = nullptr;
+  HeldRing() = default;
+  HeldRing(const HeldRing&) = delete;
+  HeldRing& operator=(const HeldRing&) = delete;
+  ~HeldRing() {
+    if (ring != nullptr) RingPool::Shared().Give(ring);
+  }
+};
+
 ReadRing* ThreadRing() {
-  thread_local const std::unique_ptr<ReadRing> ring(new (std::nothrow) ReadRing);
-  return ring && ring->Usable() ? ring.get() : nullptr;
+  thread_local HeldRing held;
+  if (held.ring == nullptr) held.ring = RingPool::Shared().Take();
+  return held.ring != nullptr && held.ring->Usable() ? held.ring : nullptr;
 }
 
 }  // namespace
