@@ -19,9 +19,9 @@ void DuplicateEngine::GetFiles(const std::string& path) {
 
 int DuplicateEngine::TakeOutCheckFiles() {
   results_.Clear();
-  std::vector<ResultRow> rows = GroupExtraction(table_, fs_, EffectiveThreads(readerThreads_)).TakeOut();
-  if (settings_.SortFlag() && rows.size() >= 2 && !stop_.IsSet()) SortCandidates(rows);
-  const int count = static_cast<int>(rows.size());
+  CandidateRows rows = GroupExtraction(table_, fs_, EffectiveThreads(readerThreads_)).TakeOut();
+  if (settings_.SortFlag() && rows.Count() >= 2 && !stop_.IsSet()) rows.SortBySizeThenFolder();
+  const auto count = static_cast<int>(rows.Count());
   results_.Replace(std::move(rows));
   return count;
 }

@@ -1,6 +1,5 @@
 #include "check/group_extraction.h"
 
-#include <algorithm>
 #include <charconv>
 #include <utility>
 
@@ -27,7 +26,7 @@ std::uint64_t SizeOf(const std::string& signature) {
 GroupExtraction::GroupExtraction(SignatureTable& table, FileSystem& fs, unsigned readerThreads)
     : table_(table), fs_(fs), readerThreads_(readerThreads) {}
 
-std::vector<ResultRow> GroupExtraction::TakeOut() {
+CandidateRows GroupExtraction::TakeOut() {
   // Clean-up and extraction in one pass over the table: a path that no longer
   // exists is hidden for good and takes no part in the extraction, exactly as
   // when all vanished paths are hidden first.
@@ -41,7 +40,7 @@ std::vector<ResultRow> GroupExtraction::TakeOut() {
 
   // Room for every file, written only as far as rows are laid out: growing
   // the rows instead would hold their old and new copies at once.
-  rows_.reserve(static_cast<std::size_t>(table_.GetFileCount()));
+  rows_.Reserve(static_cast<std::size_t>(table_.GetFileCount()));
   std::string signature;
   std::string path;
   for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
@@ -73,19 +72,7 @@ void GroupExtraction::Consider(const std::string& signature, const std::string& 
 
 void GroupExtraction::LayOut(const std::string& path, const std::string& signature) {
   const SplitPath split = SplitAtLastSeparator(path);
-  ResultRow row;
-  row.folder = std::string(split.folder);
-  row.name = std::string(split.name);
-  row.size = SizeOf(signature);
-  row.signature = signatureIndex_;
-  rows_.push_back(std::move(row));
-}
-
-void SortCandidates(std::vector<ResultRow>& rows) {
-  std::stable_sort(rows.begin(), rows.end(), [](const ResultRow& a, const ResultRow& b) {
-    if (a.size != b.size) return a.size > b.size;
-    return a.folder < b.folder;
-  });
+  rows_.Add(split.folder, split.name, SizeOf(signature), signatureIndex_);
 }
 
 }  // namespace kestrilo

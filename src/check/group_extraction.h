@@ -2,18 +2,18 @@
 // Group extraction: hides the registered files that no longer exist, for good,
 // and takes out every signature that still has two or more live paths as
 // result rows, in the table's iteration order (a signature's rows together,
-// in registration order); SortCandidates then orders them by size descending,
-// then folder ascending, keeping extraction order among equals.
+// in registration order), which the caller may then sort
+// (CandidateRows::SortBySizeThenFolder).
 //
-// Call order: one GroupExtraction per duplicate check, TakeOut once, then
-// SortCandidates when the sort flag is set. It changes the table it refers to
-// (hiding vanished paths); the rows it returns are the caller's.
+// Call order: one GroupExtraction per duplicate check, TakeOut once. It
+// changes the table it refers to (hiding vanished paths); the rows it returns
+// are the caller's.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "check/result_set.h"
+#include "check/candidate_rows.h"
 #include "platform/file_system.h"
 #include "store/signature_table.h"
 
@@ -23,7 +23,7 @@ class GroupExtraction {
  public:
   GroupExtraction(SignatureTable& table, FileSystem& fs, unsigned readerThreads);
 
-  std::vector<ResultRow> TakeOut();
+  CandidateRows TakeOut();
 
  private:
   // One live (signature, path) pair in iteration order.
@@ -33,7 +33,7 @@ class GroupExtraction {
   SignatureTable& table_;
   FileSystem& fs_;
   unsigned readerThreads_;
-  std::vector<ResultRow> rows_;
+  CandidateRows rows_;
   // The first path of the current signature, laid out only once a second
   // path shows that the signature has two.
   std::string heldSignature_;
@@ -42,7 +42,5 @@ class GroupExtraction {
   bool pending_ = false;
   std::uint32_t signatureIndex_ = 0;
 };
-
-void SortCandidates(std::vector<ResultRow>& rows);
 
 }  // namespace kestrilo

@@ -1,6 +1,5 @@
 #include "check/result_set.h"
 
-#include <unordered_map>
 #include <utility>
 
 #include "platform/path_text.h"
@@ -9,31 +8,34 @@ namespace kestrilo {
 
 std::string ResultRow::Path() const { return JoinFolderAndName(folder, name); }
 
+void ResultSet::Replace(CandidateRows rows) {
+  const std::size_t count = rows.Count();
+  Install(std::move(rows), std::vector<Marks>(count), {});
+}
+
 void ResultSet::Replace(std::vector<ResultRow> rows) {
-  std::vector<StoredRow> stored;
-  std::vector<std::string> folders;
-  stored.reserve(rows.size());
-  // Rows come folder by folder, or nearly: the last folder is usually the one.
-  std::unordered_map<std::string, std::uint32_t> numbers;
-  for (ResultRow& row : rows) {
-    auto number = static_cast<std::uint32_t>(folders.size());
-    if (!folders.empty() && folders.back() == row.folder) {
-      --number;
-    } else if (const auto found = numbers.find(row.folder); found != numbers.end()) {
-      number = found->second;
-    } else {
-      numbers.emplace(row.folder, number);
-      folders.push_back(std::move(row.folder));
-    }
-    stored.push_back({number, row.signature, row.size, row.group, row.deleted, std::move(row.name), row.verified});
-    // Each row's texts go as it is stored, so that the two copies are never
-    // held whole at once.
-    row = ResultRow{};
+  CandidateRows laidOut;
+  laidOut.Reserve(rows.size());
+  std::vector<Marks> marks;
+  marks.reserve(rows.size());
+  std::vector<std::optional<FileFacts>> verified;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ResultRow& row = rows[i];
+    laidOut.Add(row.folder, row.name, row.size, row.signature);
+    marks.push_back({row.group, row.deleted});
+    if (!row.verified) continue;
+    verified.resize(rows.size());
+    verified[i] = row.verified;
   }
+  Install(std::move(laidOut), std::move(marks), std::move(verified));
+}
+
+void ResultSet::Install(CandidateRows rows, std::vector<Marks> marks, std::vector<std::optional<FileFacts>> verified) {
   {
     std::lock_guard lock(mutex_);
-    rows_ = std::move(stored);
-    folders_ = std::move(folders);
+    rows_ = std::move(rows);
+    marks_ = std::move(marks);
+    verified_ = std::move(verified);
   }
   generation_.fetch_add(1, std::memory_order_acq_rel);
   Touch();
@@ -41,85 +43,82 @@ void ResultSet::Replace(std::vector<ResultRow> rows) {
 
 int ResultSet::Count() const {
   std::lock_guard lock(mutex_);
-  return static_cast<int>(rows_.size());
+  return static_cast<int>(rows_.Count());
 }
 
-const ResultSet::StoredRow* ResultSet::Find(int row) const {
-  if (row < 1 || static_cast<std::size_t>(row) > rows_.size()) return nullptr;
-  return &rows_[static_cast<std::size_t>(row) - 1];
+std::optional<std::size_t> ResultSet::Find(int row) const {
+  if (row < 1 || static_cast<std::size_t>(row) > rows_.Count()) return std::nullopt;
+  return static_cast<std::size_t>(row) - 1;
 }
-
-ResultSet::StoredRow* ResultSet::Find(int row) { return const_cast<StoredRow*>(std::as_const(*this).Find(row)); }
 
 ResultRow ResultSet::At(int row) const {
   std::lock_guard lock(mutex_);
-  const StoredRow* found = Find(row);
-  if (found == nullptr) return ResultRow{};
-  return {std::string(FolderText(*found)),
-          found->name,
-          found->size,
-          found->signature,
-          found->group,
-          found->deleted,
-          found->verified};
+  const auto found = Find(row);
+  if (!found) return ResultRow{};
+  const CandidateRow& laidOut = rows_.Row(*found);
+  return {std::string(FolderText(*found)), laidOut.name,      laidOut.size, laidOut.signature, marks_[*found].group,
+          marks_[*found].deleted,          VerifiedAt(*found)};
 }
 
 int ResultSet::GroupOf(int row) const {
   std::lock_guard lock(mutex_);
-  const StoredRow* found = Find(row);
-  return found != nullptr && !found->deleted ? found->group : 0;
+  const auto found = Find(row);
+  return found && !marks_[*found].deleted ? marks_[*found].group : 0;
 }
 
 std::string ResultSet::PathOf(int row) const {
   std::lock_guard lock(mutex_);
-  const StoredRow* found = Find(row);
-  return found != nullptr ? JoinFolderAndName(FolderText(*found), found->name) : std::string();
+  const auto found = Find(row);
+  return found ? JoinFolderAndName(FolderText(*found), rows_.Row(*found).name) : std::string();
 }
 
 std::string ResultSet::FolderOf(int row) const {
   std::lock_guard lock(mutex_);
-  const StoredRow* found = Find(row);
-  return found != nullptr ? std::string(FolderText(*found)) : std::string();
+  const auto found = Find(row);
+  return found ? std::string(FolderText(*found)) : std::string();
 }
 
 std::string ResultSet::NameOf(int row) const {
   std::lock_guard lock(mutex_);
-  const StoredRow* found = Find(row);
-  return found != nullptr && !found->deleted ? found->name : std::string();
+  const auto found = Find(row);
+  return found && !marks_[*found].deleted ? rows_.Row(*found).name : std::string();
 }
 
 std::optional<FileFacts> ResultSet::VerifiedFacts(int row) const {
   std::lock_guard lock(mutex_);
-  const StoredRow* found = Find(row);
-  return found != nullptr ? found->verified : std::nullopt;
+  const auto found = Find(row);
+  return found ? VerifiedAt(*found) : std::nullopt;
 }
 
 void ResultSet::SetGroup(int row, int group) {
   {
     std::lock_guard lock(mutex_);
-    StoredRow* found = Find(row);
-    if (found == nullptr) return;
-    found->group = group;
+    const auto found = Find(row);
+    if (!found) return;
+    marks_[*found].group = group;
   }
   Touch();
 }
 
 void ResultSet::SetVerified(int row, std::optional<FileFacts> facts) {
   std::lock_guard lock(mutex_);
-  if (StoredRow* found = Find(row)) found->verified = facts;
+  const auto found = Find(row);
+  if (!found || (!facts && verified_.empty())) return;
+  verified_.resize(rows_.Count());
+  verified_[*found] = facts;
 }
 
 void ResultSet::ForgetVerifiedFacts() {
   std::lock_guard lock(mutex_);
-  for (StoredRow& row : rows_) row.verified.reset();
+  verified_ = {};
 }
 
 void ResultSet::MarkDeleted(int row) {
   {
     std::lock_guard lock(mutex_);
-    StoredRow* found = Find(row);
-    if (found == nullptr) return;
-    found->deleted = true;
+    const auto found = Find(row);
+    if (!found) return;
+    marks_[*found].deleted = true;
   }
   Touch();
 }

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/candidate_rows.h"
 #include "platform/file_system.h"
 
 namespace kestrilo {
@@ -46,8 +47,9 @@ struct ResultRow {
 class ResultSet {
  public:
   // A new set of rows; the previous rows and everything known of them go.
+  void Replace(CandidateRows rows);
   void Replace(std::vector<ResultRow> rows);
-  void Clear() { Replace({}); }
+  void Clear() { Replace(CandidateRows{}); }
 
   int Count() const;
   bool Contains(int row) const { return row >= 1 && row <= Count(); }
@@ -71,27 +73,27 @@ class ResultSet {
   std::uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
 
  private:
-  // A row as the set keeps it: the text of a folder is kept once for all its
-  // rows, since a large set holds many rows of few folders.
-  struct StoredRow {
-    std::uint32_t folder = 0;  // into folders_
-    std::uint32_t signature = 0;
-    std::uint64_t size = 0;
+  // What the checks and deletions learn of a row, beside its laid-out part.
+  struct Marks {
     int group = 0;
     bool deleted = false;
-    std::string name;
-    std::optional<FileFacts> verified;
   };
 
-  // The row's slot; nullptr outside the set. Called with the lock held.
-  const StoredRow* Find(int row) const;
-  StoredRow* Find(int row);
-  std::string_view FolderText(const StoredRow& row) const { return folders_[row.folder]; }
+  void Install(CandidateRows rows, std::vector<Marks> marks, std::vector<std::optional<FileFacts>> verified);
+  // The row's index; nothing outside the set. Called with the lock held.
+  std::optional<std::size_t> Find(int row) const;
+  std::optional<FileFacts> VerifiedAt(std::size_t index) const {
+    return index < verified_.size() ? verified_[index] : std::nullopt;
+  }
+  std::string_view FolderText(std::size_t index) const { return rows_.FolderText(rows_.Row(index).folder); }
   void Touch() { version_.fetch_add(1, std::memory_order_acq_rel); }
 
   mutable std::mutex mutex_;
-  std::vector<StoredRow> rows_;
-  std::vector<std::string> folders_;
+  CandidateRows rows_;
+  std::vector<Marks> marks_;
+  // Empty until the first facts are recorded: a set without groups never
+  // has any.
+  std::vector<std::optional<FileFacts>> verified_;
   std::atomic<std::uint64_t> version_{0};
   std::atomic<std::uint64_t> generation_{0};
 };

@@ -97,7 +97,6 @@ bool VerificationPass::NumberGroupOf(int row, int number) {
   const std::size_t set = setOf_[r];
   const ContentClasses& content = ClassesOf(set);
   const std::size_t place = placeOf_[r];
-  results_.SetVerified(row, Trustworthy(content.facts[place], readStartNs_));
   if (content.classOf[place] < 0) return false;
 
   const std::vector<int>& rows = sets_[set].rows;
@@ -113,6 +112,8 @@ bool VerificationPass::NumberGroupOf(int row, int number) {
     results_.SetVerified(rows[other], Trustworthy(content.facts[other], readStartNs_));
     matched = true;
   }
+  // Only a group's members are ever deleted, so only theirs are kept.
+  if (matched) results_.SetVerified(row, Trustworthy(content.facts[place], readStartNs_));
   return matched;
 }
 

@@ -1,0 +1,52 @@
+#pragma once
+// The rows of a new result set as the extraction lays them out, kept the way
+// the result set keeps them: a row holds its name, size and signature and the
+// number of its folder, each folder's text being kept once, since a large set
+// holds many rows of few folders. The result set takes them over as they are,
+// so that no second copy of the rows is ever made.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrilo {
+
+struct CandidateRow {
+  std::uint32_t folder = 0;  // its number in CandidateRows::FolderText
+  // Which signature the row came from, in extraction order.
+  std::uint32_t signature = 0;
+  std::uint64_t size = 0;
+  std::string name;
+};
+
+class CandidateRows {
+ public:
+  void Reserve(std::size_t count) { rows_.reserve(count); }
+  // `folder` as a result row shows it, without a trailing separator.
+  void Add(std::string_view folder, std::string_view name, std::uint64_t size, std::uint32_t signature);
+  // Size descending, then folder ascending byte by byte, and the order the
+  // rows were added in among equals.
+  void SortBySizeThenFolder();
+
+  std::size_t Count() const { return rows_.size(); }
+  const CandidateRow& Row(std::size_t index) const { return rows_[index]; }
+  CandidateRow& Row(std::size_t index) { return rows_[index]; }
+  std::string_view FolderText(std::uint32_t folder) const { return folders_[folder]; }
+
+ private:
+  // Looked up by a view, without making a string of it.
+  struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+
+  std::vector<CandidateRow> rows_;
+  std::vector<std::string> folders_;
+  std::unordered_map<std::string, std::uint32_t, ViewHash, std::equal_to<>> numbers_;
+};
+
+}  // namespace kestrilo
