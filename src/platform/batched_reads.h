@@ -2,7 +2,7 @@
 // Reading the first bytes of many files, or many small files whole, at once
 // with io_uring: asking for a file's kind, size and bytes one file and one call
 // at a time costs four system calls or more per file, here they go in one
-// submission per batch of up to 64 files.
+// submission per batch of up to 32 files.
 
 #include <span>
 
@@ -14,7 +14,7 @@ namespace kestrilo {
 // io_uring (or when it is refused) every head stays incomplete.
 void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads);
 
-// As FileSystem::ReadWholeFiles. A file of more than 128 KiB, and every file
+// As FileSystem::ReadWholeFiles. A file of more than 64 KiB, and every file
 // without io_uring, is left to the caller.
 void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFile& onRead);
 
