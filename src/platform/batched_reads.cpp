@@ -3,12 +3,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #ifdef KESTRILO_HAVE_IO_URING
@@ -262,6 +265,53 @@ ReadRing* ThreadRing() {
   return held.ring != nullptr && held.ring->Usable() ? held.ring : nullptr;
 }
 
+// The folders of a batch's files. Files of one folder that follow one another
+// are looked up by name in it, opened once for them, instead of each along its
+// whole path three times over; a file on its own keeps its path.
+class BatchFolders {
+ public:
+  BatchFolders() = default;
+  BatchFolders(const BatchFolders&) = delete;
+  BatchFolders& operator=(const BatchFolders&) = delete;
+  ~BatchFolders() { Close(); }
+
+  // Where the ring finds `path`, whose successor in the batch is `next` (or
+  // nothing).
+  Wanted Place(const std::string& path, const std::string* next, std::size_t bytes) {
+    const std::string_view folder = FolderOf(path);
+    if (folder.empty()) return {AT_FDCWD, path.c_str(), bytes};
+    if (folder != folder_) {
+      folder_ = folder;
+      fd_ = -1;
+      if (next != nullptr && FolderOf(*next) == folder) {
+        fd_ = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ >= 0) opened_.push_back(fd_);
+      }
+    }
+    if (fd_ < 0) return {AT_FDCWD, path.c_str(), bytes};
+    return {fd_, path.c_str() + folder.size(), bytes};
+  }
+
+  // After the batch was read.
+  void Close() {
+    for (const int fd : opened_) ::close(fd);
+    opened_.clear();
+    folder_ = {};
+    fd_ = -1;
+  }
+
+ private:
+  // Up to and with the last "/"; empty without one.
+  static std::string_view FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string_view() : std::string_view(path.data(), slash + 1);
+  }
+
+  std::string_view folder_;
+  int fd_ = -1;
+  std::vector<int> opened_;
+};
+
 }  // namespace
 
 void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
@@ -295,6 +345,7 @@ void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFi
   std::array<Wanted, kSlots> files;
   std::array<std::size_t, kSlots> places;
   std::array<Got, kSlots> got;
+  BatchFolders folders;
   for (std::size_t next = 0; next < requests.size();) {
     ReadRing* ring = ThreadRing();
     if (ring == nullptr) return;
@@ -307,13 +358,15 @@ void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFi
       const std::size_t wanted = static_cast<std::size_t>(request.most) + 1;
       if (wanted > kBufferBytes) continue;
       if (bytes + wanted > kBufferBytes) break;
-      files[count] = {AT_FDCWD, request.path->c_str(), wanted};
+      const std::string* following = next + 1 < requests.size() ? requests[next + 1].path : nullptr;
+      files[count] = folders.Place(*request.path, following, wanted);
       places[count] = next;
       got[count] = Got{};
       bytes += wanted;
       ++count;
     }
     ring->Read(std::span(files).first(count), std::span(got).first(count));
+    folders.Close();
     for (std::size_t k = 0; k < count; ++k) {
       if (!got[k].read || got[k].count >= files[k].bytes || got[k].count != got[k].facts->stx_size) continue;
       onRead(places[k], FactsOf(*got[k].facts), std::span(got[k].bytes, got[k].count));
