@@ -31,6 +31,10 @@ constexpr std::size_t kNarrowestBlock = 4096;
 constexpr std::uint64_t kReadWholeAtOnce = 16 * 1024;
 constexpr std::size_t kWholeBatch = 64;
 
+// A member's place in its set, as the per-member tables keep it: a large set
+// may hold most of the collection.
+using Place = std::uint32_t;
+
 struct OpenFile {
   std::size_t index;  // its place in the set
   FileHandle handle;
@@ -72,7 +76,7 @@ bool ReadWhole(const OpenFile& file) { return file.ended && file.total == file.e
 // A read error counts as the end of that file. `blocks` holds one block of
 // `blockSize` bytes per member.
 bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t blockSize, const StopRequest& stop,
-                      std::vector<std::size_t>& representative) {
+                      std::vector<Place>& representative) {
   std::vector<std::vector<OpenFile*>> cells(1);
   for (std::size_t f = 0; f < files.size(); ++f) {
     files[f].block = blocks + f * blockSize;
@@ -104,16 +108,16 @@ bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t bl
       for (auto& part : split) {
         const bool ended = part.front()->ended;
         if (part.size() == 1) {
-          representative[part.front()->index] = part.front()->index;
+          representative[part.front()->index] = static_cast<Place>(part.front()->index);
         } else if (ended) {
           const OpenFile* first = nullptr;
           for (OpenFile* member : part) {
             if (!ReadWhole(*member)) {
-              representative[member->index] = member->index;
+              representative[member->index] = static_cast<Place>(member->index);
               continue;
             }
             if (first == nullptr) first = member;
-            representative[member->index] = first->index;
+            representative[member->index] = static_cast<Place>(first->index);
           }
         } else {
           next.push_back(std::move(part));
@@ -194,7 +198,7 @@ class Classifier {
     result_.classOf.assign(count, -1);
     result_.facts.resize(count);
     representative_.resize(count);
-    std::iota(representative_.begin(), representative_.end(), std::size_t{0});
+    std::iota(representative_.begin(), representative_.end(), Place{0});
   }
 
   ContentClasses Run() {
@@ -214,10 +218,10 @@ class Classifier {
         if (!handle.IsOpen()) continue;
         result_.facts[i] = handle.OpenedFacts();
         if (!result_.facts[i]) continue;
-        opened_.push_back(i);
+        opened_.push_back(static_cast<Place>(i));
         const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
         if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
-          representative_[i] = it->second;
+          representative_[i] = static_cast<Place>(it->second);
           continue;
         }
         readable.push_back(i);
@@ -292,10 +296,10 @@ class Classifier {
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
     std::vector<std::size_t> firstOfContent;
     for (std::size_t i = 0; i < count_; ++i) {
-      opened_.push_back(i);
+      opened_.push_back(static_cast<Place>(i));
       const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
       if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
-        representative_[i] = it->second;
+        representative_[i] = static_cast<Place>(it->second);
         continue;
       }
       const auto same = std::find_if(firstOfContent.begin(), firstOfContent.end(),
@@ -303,7 +307,7 @@ class Classifier {
       if (same == firstOfContent.end()) {
         firstOfContent.push_back(i);
       } else {
-        representative_[i] = *same;
+        representative_[i] = static_cast<Place>(*same);
       }
     }
     return true;
@@ -348,7 +352,7 @@ class Classifier {
       HashSlice(count * slice / slices, count * (slice + 1) / slices, hashed, opened);
     });
     for (std::size_t i = 0; i < count; ++i) {
-      if (opened[i]) opened_.push_back(i);
+      if (opened[i]) opened_.push_back(static_cast<Place>(i));
     }
     std::erase_if(hashed, [&](const HashedFile& file) { return !opened[file.index]; });
     if (stop_.IsSet()) return Hashing::Stopped;
@@ -492,7 +496,7 @@ class Classifier {
     const std::size_t block = BlockFor(widest, largest);
     // Kept for the whole classification: a large set is refined slice by slice.
     refined_.resize(count_);
-    for (const auto& file : files) refined_[file.index] = file.index;
+    for (const auto& file : files) refined_[file.index] = static_cast<Place>(file.index);
     const bool done = RefineSideBySide(files, Blocks(files.size(), block), block, stop_, refined_);
     for (const auto& file : files) representative_[file.index] = refined_[file.index];
     return done;
@@ -516,7 +520,7 @@ class Classifier {
         if (!Refine(slice, nullptr)) return false;
         for (std::size_t k = 1; k < slice.size(); ++k) {
           if (Root(slice[k]) != first) {
-            representative_[slice[k]] = slice[k];
+            representative_[slice[k]] = static_cast<Place>(slice[k]);
             strangers.push_back(slice[k]);
           }
         }
@@ -533,9 +537,9 @@ class Classifier {
   const StopRequest& stop_;
   const unsigned threads_;
   ContentClasses result_;
-  std::vector<std::size_t> representative_;
-  std::vector<std::size_t> refined_;
-  std::vector<std::size_t> opened_;
+  std::vector<Place> representative_;
+  std::vector<Place> refined_;
+  std::vector<Place> opened_;
   std::unique_ptr<char[]> blocks_;
   std::size_t blocksSize_ = 0;
   std::atomic<bool> failed_{false};

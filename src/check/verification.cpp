@@ -80,8 +80,8 @@ void VerificationPass::CollectCandidates() {
     const auto [it, fresh] = setOfSignature.emplace(file.signature, sets_.size());
     if (fresh) sets_.emplace_back();
     Candidates& set = sets_[it->second];
-    setOf_[r] = it->second;
-    placeOf_[r] = set.rows.size();
+    setOf_[r] = static_cast<std::uint32_t>(it->second);
+    placeOf_[r] = static_cast<std::uint32_t>(set.rows.size());
     set.rows.push_back(row);
     set.size = file.size;
     set.bytes += file.size;
@@ -100,7 +100,7 @@ bool VerificationPass::NumberGroupOf(int row, int number) {
   if (content.classOf[place] < 0) return false;
 
   const std::vector<int>& rows = sets_[set].rows;
-  const std::vector<std::size_t>& nextOfClass = LaterOfClass(set);
+  const std::vector<std::uint32_t>& nextOfClass = LaterOfClass(set);
   bool matched = false;
   for (std::size_t other = nextOfClass[place]; other < rows.size(); other = nextOfClass[other]) {
     const auto k = static_cast<std::size_t>(rows[other]);
@@ -141,17 +141,17 @@ ContentClasses VerificationPass::Classify(const Candidates& set, const StopReque
   return ClassifyContents(fs_, set.rows.size(), pathOf, set.size, stop, readerThreads_);
 }
 
-const std::vector<std::size_t>& VerificationPass::LaterOfClass(std::size_t set) {
+const std::vector<std::uint32_t>& VerificationPass::LaterOfClass(std::size_t set) {
   // An anchor visits only the rows that can match it, so a large set of
   // different files costs no scan per anchor.
-  std::vector<std::size_t>& later = laterOfClass_[set];
+  std::vector<std::uint32_t>& later = laterOfClass_[set];
   if (later.empty()) {
     const std::vector<int>& classOf = classes_[set].classOf;
-    const std::size_t size = classOf.size();
+    const auto size = static_cast<std::uint32_t>(classOf.size());
     later.assign(size, size);
     // Classes are places of the set; the latest place seen of each so far.
-    std::vector<std::size_t> following(size, size);
-    for (std::size_t place = size; place-- > 0;) {
+    std::vector<std::uint32_t> following(size, size);
+    for (std::uint32_t place = size; place-- > 0;) {
       if (classOf[place] < 0) continue;
       const auto of = static_cast<std::size_t>(classOf[place]);
       later[place] = following[of];

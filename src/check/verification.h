@@ -54,7 +54,7 @@ class VerificationPass {
   bool NumberGroupOf(int row, int number);
   const ContentClasses& ClassesOf(std::size_t set);
   ContentClasses Classify(const Candidates& set, const StopRequest& stop) const;
-  const std::vector<std::size_t>& LaterOfClass(std::size_t set);
+  const std::vector<std::uint32_t>& LaterOfClass(std::size_t set);
   std::string CounterText(int groups) const;
 
   ResultSet& results_;
@@ -67,15 +67,15 @@ class VerificationPass {
   const std::int64_t readStartNs_;
 
   // Candidate sets in the order of their first row, and each row's set and
-  // place in it (by row).
+  // place in it (by row; rows are numbered by int).
   std::vector<Candidates> sets_;
-  std::vector<std::size_t> setOf_;
-  std::vector<std::size_t> placeOf_;
+  std::vector<std::uint32_t> setOf_;
+  std::vector<std::uint32_t> placeOf_;
   std::vector<char> numbered_;
   std::vector<ContentClasses> classes_;  // per set, once received
   // Per set, for each place the next later place of the same class (the set's
   // size when there is none).
-  std::vector<std::vector<std::size_t>> laterOfClass_;
+  std::vector<std::vector<std::uint32_t>> laterOfClass_;
   std::size_t submitted_ = 0;
   std::size_t received_ = 0;
   std::uint64_t bytesCompared_ = 0;
