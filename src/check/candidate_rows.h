@@ -7,11 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "check/text_map.h"
 
 namespace kestrilo {
 
@@ -34,19 +34,12 @@ class CandidateRows {
 
   std::size_t Count() const { return rows_.size(); }
   const CandidateRow& Row(std::size_t index) const { return rows_[index]; }
-  CandidateRow& Row(std::size_t index) { return rows_[index]; }
   std::string_view FolderText(std::uint32_t folder) const { return folders_[folder]; }
 
  private:
-  // Looked up by a view, without making a string of it.
-  struct ViewHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
-
   std::vector<CandidateRow> rows_;
   std::vector<std::string> folders_;
-  std::unordered_map<std::string, std::uint32_t, ViewHash, std::equal_to<>> numbers_;
+  TextMap<std::uint32_t> numbers_;
 };
 
 }  // namespace kestrilo

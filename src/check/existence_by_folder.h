@@ -7,12 +7,11 @@
 // cannot be listed.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "check/text_map.h"
 #include "platform/file_system.h"
 
 namespace kestrilo {
@@ -44,15 +43,10 @@ class ExistenceByFolder {
     bool HasPlain(std::string_view name) const;
   };
 
-  // Looked up by a view into each path, without making a string of it.
-  struct ViewHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
-
   FileSystem& fs_;
   unsigned threads_;
-  std::unordered_map<std::string, Folder, ViewHash, std::equal_to<>> folders_;
+  // Looked up by a view into each path.
+  TextMap<Folder> folders_;
 };
 
 }  // namespace kestrilo
