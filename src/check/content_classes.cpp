@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <numeric>
+#include <string_view>
 #include <tuple>
 
 #include "platform/parallel_for.h"
@@ -201,11 +202,11 @@ class Classifier {
     std::iota(representative_.begin(), representative_.end(), Place{0});
   }
 
+  // Classifies the set by reading its files.
   ContentClasses Run() {
     // One reader per file: further paths of an already seen file share its class.
     // A set too large to keep open is hashed file by file as it is opened.
     const bool sideBySide = count_ <= kOpenAtOnce;
-    if (sideBySide && size_ <= kReadWholeAtOnce && ClassifyInMemory()) return Finish(true);
     std::vector<std::size_t> readable;
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
     std::vector<FileHandle> handles(sideBySide ? count_ : 0);
@@ -264,40 +265,14 @@ class Classifier {
     return Finish(complete);
   }
 
- private:
-  ContentClasses Finish(bool complete) {
-    result_.stopped = !complete;
-    for (std::size_t i : opened_) result_.classOf[i] = static_cast<int>(Root(i));
-    return std::move(result_);
-  }
-
-  // A small set of small files, read whole at once where the file system can
-  // and compared in memory; false, with nothing learnt, when it could not
-  // read every member so.
-  bool ClassifyInMemory() {
-    if (stop_.IsSet()) return false;
-    std::vector<std::string> paths;
-    paths.reserve(count_);
-    for (std::size_t i = 0; i < count_; ++i) paths.push_back(pathOf_(i));
-    std::vector<WholeRequest> requests;
-    requests.reserve(count_);
-    for (const auto& path : paths) requests.push_back({&path, static_cast<std::uint32_t>(size_)});
-    std::vector<std::string> contents(count_);
-    std::size_t read = 0;
-    fs_.ReadWholeFiles(requests, [&](std::size_t place, const FileFacts& facts, std::span<const std::uint8_t> bytes) {
-      result_.facts[place] = facts;
-      contents[place].assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-      ++read;
-    });
-    if (read < count_) {
-      std::fill(result_.facts.begin(), result_.facts.end(), std::nullopt);
-      return false;
-    }
+  // Classifies the set from its files' facts and whole bytes, in place order.
+  ContentClasses CompareInMemory(std::span<const FileFacts> facts, std::span<const std::string_view> contents) {
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfFile;
     std::vector<std::size_t> firstOfContent;
     for (std::size_t i = 0; i < count_; ++i) {
+      result_.facts[i] = facts[i];
       opened_.push_back(static_cast<Place>(i));
-      const auto key = std::make_pair(result_.facts[i]->id.device, result_.facts[i]->id.inode);
+      const auto key = std::make_pair(facts[i].id.device, facts[i].id.inode);
       if (auto [it, fresh] = firstOfFile.emplace(key, i); !fresh) {
         representative_[i] = static_cast<Place>(it->second);
         continue;
@@ -310,7 +285,14 @@ class Classifier {
         representative_[i] = static_cast<Place>(*same);
       }
     }
-    return true;
+    return Finish(true);
+  }
+
+ private:
+  ContentClasses Finish(bool complete) {
+    result_.stopped = !complete;
+    for (std::size_t i : opened_) result_.classOf[i] = static_cast<int>(Root(i));
+    return std::move(result_);
   }
 
   ContentClasses Stopped() {
@@ -549,7 +531,78 @@ class Classifier {
 
 ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, std::uint64_t size,
                                 const StopRequest& stop, unsigned threads) {
-  return Classifier(fs, count, pathOf, size, stop, threads).Run();
+  const FileSet set{count, pathOf, size};
+  return std::move(ClassifyContents(fs, std::span(&set, 1), stop, threads).front());
+}
+
+bool ComparedInMemory(std::size_t count, std::uint64_t size) {
+  return count <= kOpenAtOnce && size <= kReadWholeAtOnce;
+}
+
+std::vector<ContentClasses> ClassifyContents(FileSystem& fs, std::span<const FileSet> sets, const StopRequest& stop,
+                                             unsigned threads) {
+  // The files of the sets compared in memory, one after another, each set's
+  // from its first request on; where the file system can, they are read
+  // whole at once.
+  constexpr std::size_t kNone = SIZE_MAX;
+  std::vector<std::size_t> firstRequest(sets.size(), kNone);
+  std::vector<std::string> paths;
+  for (std::size_t s = 0; s < sets.size() && !stop.IsSet(); ++s) {
+    if (!ComparedInMemory(sets[s].count, sets[s].size)) continue;
+    firstRequest[s] = paths.size();
+    for (std::size_t i = 0; i < sets[s].count; ++i) paths.push_back(sets[s].pathOf(i));
+  }
+  std::vector<WholeRequest> requests;
+  requests.reserve(paths.size());
+  for (std::size_t s = 0; s < sets.size(); ++s) {
+    if (firstRequest[s] == kNone) continue;
+    for (std::size_t i = 0; i < sets[s].count; ++i) {
+      requests.push_back({&paths[firstRequest[s] + i], static_cast<std::uint32_t>(sets[s].size)});
+    }
+  }
+  struct Got {
+    FileFacts facts;
+    std::size_t offset = 0;
+    std::size_t count = 0;
+  };
+  std::vector<std::optional<Got>> got(requests.size());
+  // Room for every file at the size it was walked with: a file read whole
+  // holds no more.
+  std::string bytes;
+  std::size_t room = 0;
+  for (const WholeRequest& request : requests) room += request.most;
+  bytes.reserve(room);
+  if (!requests.empty()) {
+    fs.ReadWholeFiles(requests, [&](std::size_t request, const FileFacts& facts, std::span<const std::uint8_t> read) {
+      got[request] = Got{facts, bytes.size(), read.size()};
+      bytes.append(reinterpret_cast<const char*>(read.data()), read.size());
+    });
+  }
+
+  std::vector<ContentClasses> classes;
+  classes.reserve(sets.size());
+  std::vector<FileFacts> facts;
+  std::vector<std::string_view> contents;
+  for (std::size_t s = 0; s < sets.size(); ++s) {
+    const FileSet& set = sets[s];
+    Classifier classifier(fs, set.count, set.pathOf, set.size, stop, threads);
+    const bool inMemory = firstRequest[s] != kNone;
+    const auto begin = got.begin() + static_cast<std::ptrdiff_t>(inMemory ? firstRequest[s] : 0);
+    const auto end = begin + static_cast<std::ptrdiff_t>(inMemory ? set.count : 0);
+    // A set of which a file could not be read so is read the usual way.
+    if (!inMemory || !std::all_of(begin, end, [](const auto& file) { return file.has_value(); })) {
+      classes.push_back(classifier.Run());
+      continue;
+    }
+    facts.clear();
+    contents.clear();
+    for (auto file = begin; file != end; ++file) {
+      facts.push_back((*file)->facts);
+      contents.emplace_back(bytes.data() + (*file)->offset, (*file)->count);
+    }
+    classes.push_back(classifier.CompareInMemory(facts, contents));
+  }
+  return classes;
 }
 
 }  // namespace kestrilo

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,27 @@ struct ContentClasses {
 // all held at once.
 using PathOfPlace = std::function<std::string(std::size_t place)>;
 
-// Classifies the `count` files of a set, which had `size` bytes each when
-// they were walked. A set too large to keep open is hashed on `threads`
+// The `count` files of a set, which had `size` bytes each when they were
+// walked.
+struct FileSet {
+  std::size_t count = 0;
+  PathOfPlace pathOf;
+  std::uint64_t size = 0;
+};
+
+// Classifies a set. A set too large to keep open is hashed on `threads`
 // threads.
 ContentClasses ClassifyContents(FileSystem& fs, std::size_t count, const PathOfPlace& pathOf, std::uint64_t size,
                                 const StopRequest& stop, unsigned threads = 1);
+
+// Whether a set is read whole and compared in memory. The files of several
+// such sets are best read in one batch: most sets hold two or three files,
+// too few on their own to keep the file system busy.
+bool ComparedInMemory(std::size_t count, std::uint64_t size);
+
+// Classifies several sets, each as ClassifyContents would, reading the files
+// of those compared in memory together.
+std::vector<ContentClasses> ClassifyContents(FileSystem& fs, std::span<const FileSet> sets, const StopRequest& stop,
+                                             unsigned threads = 1);
 
 }  // namespace kestrilo

@@ -15,6 +15,10 @@ namespace {
 // its timestamps moving (they come from a coarse clock, and some file systems
 // keep whole seconds): its facts cannot vouch for its content later.
 constexpr std::int64_t kTimestampMarginNs = 2'000'000'000;
+// Sets compared in memory are classified together up to this many files: most
+// hold two or three, and a batch keeps the file system busy where one set
+// would wait on it.
+constexpr std::size_t kBatchFiles = 32;
 
 std::int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -120,25 +124,42 @@ bool VerificationPass::NumberGroupOf(int row, int number) {
 const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
   while (received_ <= set) {
     while (submitted_ < sets_.size() && reads_.HasRoom()) {
-      const Candidates* candidates = &sets_[submitted_++];
-      reads_.Push([this, candidates] { return Classify(*candidates, stop_); });
+      const std::size_t first = submitted_;
+      std::size_t files = sets_[submitted_++].rows.size();
+      const auto joins = [this](const Candidates& set) { return ComparedInMemory(set.rows.size(), set.size); };
+      if (joins(sets_[first])) {
+        while (submitted_ < sets_.size() && joins(sets_[submitted_]) &&
+               files + sets_[submitted_].rows.size() <= kBatchFiles) {
+          files += sets_[submitted_++].rows.size();
+        }
+      }
+      reads_.Push([this, first, last = submitted_] { return Classify(first, last, stop_); });
     }
-    classes_[received_] = reads_.Take();
-    bytesCompared_ += sets_[received_++].bytes;
+    for (ContentClasses& classes : reads_.Take()) {
+      classes_[received_] = std::move(classes);
+      bytesCompared_ += sets_[received_++].bytes;
+    }
     if (progress_) progress_(bytesCompared_, bytesToCompare_);
   }
   // The stop is looked at before each row only: the anchor that is being
   // numbered gets its whole group even when a stop cut its reading short.
   if (classes_[set].stopped) {
     const StopRequest never;
-    classes_[set] = Classify(sets_[set], never);
+    classes_[set] = std::move(Classify(set, set + 1, never).front());
   }
   return classes_[set];
 }
 
-ContentClasses VerificationPass::Classify(const Candidates& set, const StopRequest& stop) const {
-  const PathOfPlace pathOf = [this, &set](std::size_t place) { return results_.PathOf(set.rows[place]); };
-  return ClassifyContents(fs_, set.rows.size(), pathOf, set.size, stop, readerThreads_);
+std::vector<ContentClasses> VerificationPass::Classify(std::size_t first, std::size_t last,
+                                                       const StopRequest& stop) const {
+  std::vector<FileSet> sets;
+  sets.reserve(last - first);
+  for (std::size_t s = first; s < last; ++s) {
+    const Candidates& set = sets_[s];
+    sets.push_back(
+        {set.rows.size(), [this, &set](std::size_t place) { return results_.PathOf(set.rows[place]); }, set.size});
+  }
+  return ClassifyContents(fs_, sets, stop, readerThreads_);
 }
 
 const std::vector<std::uint32_t>& VerificationPass::LaterOfClass(std::size_t set) {

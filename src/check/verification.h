@@ -53,7 +53,8 @@ class VerificationPass {
   // whether it did.
   bool NumberGroupOf(int row, int number);
   const ContentClasses& ClassesOf(std::size_t set);
-  ContentClasses Classify(const Candidates& set, const StopRequest& stop) const;
+  // Classifies the sets first .. last - 1 together.
+  std::vector<ContentClasses> Classify(std::size_t first, std::size_t last, const StopRequest& stop) const;
   const std::vector<std::uint32_t>& LaterOfClass(std::size_t set);
   std::string CounterText(int groups) const;
 
@@ -82,8 +83,9 @@ class VerificationPass {
   std::uint64_t bytesToCompare_ = 0;
   // A set too large to keep open is hashed on as many threads.
   const unsigned readerThreads_;
-  // Last, so that its threads are joined before the sets they read go.
-  ReadAhead<ContentClasses> reads_;
+  // Last, so that its threads are joined before the sets they read go. Each
+  // read classifies a batch of consecutive sets.
+  ReadAhead<std::vector<ContentClasses>> reads_;
 };
 
 }  // namespace kestrilo
