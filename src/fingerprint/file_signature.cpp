@@ -29,11 +29,15 @@ Md5Digest DigestHead(const FileHandle& file, std::int32_t& bytesRead, std::size_
 void DigestHeads(const std::vector<FileHead>& heads, std::vector<FileProbe>& probes) {
   std::array<std::size_t, kMd5Lanes> full{};
   std::size_t fullCount = 0;
+  // Lanes left over repeat the first message: the lanes cost about as much as
+  // three digests one by one.
   const auto digestFull = [&] {
     std::array<const std::uint8_t*, kMd5Lanes> messages;
-    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) messages[lane] = heads[full[lane]].bytes.data();
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
+      messages[lane] = heads[full[lane < fullCount ? lane : 0]].bytes.data();
+    }
     const auto digests = Md5OfLanes(messages, kHeadBytes);
-    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) probes[full[lane]].digest = digests[lane];
+    for (std::size_t lane = 0; lane < fullCount; ++lane) probes[full[lane]].digest = digests[lane];
     fullCount = 0;
   };
   for (std::size_t i = 0; i < heads.size(); ++i) {
@@ -46,6 +50,7 @@ void DigestHeads(const std::vector<FileHead>& heads, std::vector<FileProbe>& pro
     }
     probes[i].digest = Md5Of({reinterpret_cast<const char*>(heads[i].bytes.data()), length});
   }
+  if (fullCount >= 3) digestFull();
   for (std::size_t k = 0; k < fullCount; ++k) {
     probes[full[k]].digest = Md5Of({reinterpret_cast<const char*>(heads[full[k]].bytes.data()), kHeadBytes});
   }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/faulty_file_system.h"
 #include "support/temp_tree.h"
@@ -143,6 +144,32 @@ TEST(ProbeFile, FourGibibytesIsTooLargeAndOneByteLessIsDigested) {
   EXPECT_EQ(MakeSignature(digested.digest, static_cast<std::uint32_t>(digested.size)),
             Md5Hex(digested.digest) + "4294967295");
 }
+
+// Many files probed at once: full heads are digested several side by side,
+// with as many left over as the count leaves, short files one by one. Each
+// file's digest must be that of its own first bytes.
+class ProbeFilesTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(ProbeFilesTest, EachFileGetsTheDigestOfItsOwnHead) {
+  TempTree tree;
+  std::vector<std::string> paths;
+  for (int i = 0; i < GetParam(); ++i) {
+    const std::uint64_t size = i % 5 == 4 ? 700 + static_cast<std::uint64_t>(i) : 4096 + static_cast<std::uint64_t>(i);
+    paths.push_back(tree.WriteSized("f" + std::to_string(i), size, static_cast<std::uint32_t>(i)));
+  }
+  std::vector<HeadRequest> requests;
+  for (const auto& path : paths) requests.push_back({nullptr, nullptr, &path});
+  const std::vector<FileProbe> probes = ProbeFiles(SystemFileSystem(), requests);
+  ASSERT_EQ(probes.size(), paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const std::string content = ReadWholeFile(paths[i]);
+    EXPECT_EQ(probes[i].outcome, FileProbe::Outcome::Digested) << i;
+    EXPECT_EQ(probes[i].size, content.size()) << i;
+    EXPECT_EQ(probes[i].digest, Md5Of(content.substr(0, kDigestedBytes))) << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ProbeFilesTest, ::testing::Values(1, 4, 6, 10, 13, 40));
 
 }  // namespace
 }  // namespace kestrilo
