@@ -126,7 +126,7 @@ const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
     while (submitted_ < sets_.size() && reads_.HasRoom()) {
       const std::size_t first = submitted_;
       std::size_t files = sets_[submitted_++].rows.size();
-      const auto joins = [this](const Candidates& set) { return ComparedInMemory(set.rows.size(), set.size); };
+      const auto joins = [](const Candidates& set) { return ComparedInMemory(set.rows.size(), set.size); };
       if (joins(sets_[first])) {
         while (submitted_ < sets_.size() && joins(sets_[submitted_]) &&
                files + sets_[submitted_].rows.size() <= kBatchFiles) {
