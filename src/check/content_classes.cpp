@@ -586,19 +586,19 @@ std::vector<ContentClasses> ClassifyContents(FileSystem& fs, std::span<const Fil
   for (std::size_t s = 0; s < sets.size(); ++s) {
     const FileSet& set = sets[s];
     Classifier classifier(fs, set.count, set.pathOf, set.size, stop, threads);
-    const bool inMemory = firstRequest[s] != kNone;
-    const auto begin = got.begin() + static_cast<std::ptrdiff_t>(inMemory ? firstRequest[s] : 0);
-    const auto end = begin + static_cast<std::ptrdiff_t>(inMemory ? set.count : 0);
+    const std::span<const std::optional<Got>> files = firstRequest[s] == kNone
+                                                          ? std::span<const std::optional<Got>>()
+                                                          : std::span(got).subspan(firstRequest[s], set.count);
     // A set of which a file could not be read so is read the usual way.
-    if (!inMemory || !std::all_of(begin, end, [](const auto& file) { return file.has_value(); })) {
+    if (files.empty() || !std::all_of(files.begin(), files.end(), [](const auto& file) { return file.has_value(); })) {
       classes.push_back(classifier.Run());
       continue;
     }
     facts.clear();
     contents.clear();
-    for (auto file = begin; file != end; ++file) {
-      facts.push_back((*file)->facts);
-      contents.emplace_back(bytes.data() + (*file)->offset, (*file)->count);
+    for (const auto& file : files) {
+      facts.push_back(file->facts);
+      contents.emplace_back(bytes.data() + file->offset, file->count);
     }
     classes.push_back(classifier.CompareInMemory(facts, contents));
   }

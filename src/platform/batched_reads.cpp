@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/path_text.h"
+
 #ifdef KESTRILO_HAVE_IO_URING
 #include <liburing.h>
 #endif
@@ -278,12 +280,12 @@ class BatchFolders {
   // Where the ring finds `path`, whose successor in the batch is `next` (or
   // nothing).
   Wanted Place(const std::string& path, const std::string* next, std::size_t bytes) {
-    const std::string_view folder = FolderOf(path);
+    const std::string_view folder = FolderPartWithSeparator(path);
     if (folder.empty()) return {AT_FDCWD, path.c_str(), bytes};
     if (folder != folder_) {
       folder_ = folder;
       fd_ = -1;
-      if (next != nullptr && FolderOf(*next) == folder) {
+      if (next != nullptr && FolderPartWithSeparator(*next) == folder) {
         fd_ = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (fd_ >= 0) opened_.push_back(fd_);
       }
@@ -301,12 +303,6 @@ class BatchFolders {
   }
 
  private:
-  // Up to and with the last "/"; empty without one.
-  static std::string_view FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string_view() : std::string_view(path.data(), slash + 1);
-  }
-
   std::string_view folder_;
   int fd_ = -1;
   std::vector<int> opened_;
