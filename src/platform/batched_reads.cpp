@@ -32,6 +32,7 @@ constexpr unsigned kSlots = 32;
 constexpr unsigned kStepsPerFile = 6;
 // What the kernel reads into, shared by a batch's files.
 constexpr std::size_t kBufferBytes = kSlots * kHeadBytes;
+static_assert(kMostBytesReadWhole < kBufferBytes, "a file read whole fits in the buffer with a byte to spare");
 // A read that has not finished by then is abandoned, and the file is left to
 // the caller's own open: a FIFO that took a file's place may never deliver.
 constexpr long long kReadPatienceNs = 1'000'000'000;
@@ -310,13 +311,14 @@ class BatchFolders {
 
 }  // namespace
 
-void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
+bool ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
   for (auto& head : heads) head.complete = false;
   std::array<Wanted, kSlots> files;
   std::array<Got, kSlots> got;
   for (std::size_t begin = 0; begin < requests.size(); begin += kSlots) {
     ReadRing* ring = ThreadRing();
-    if (ring == nullptr) return;
+    // A ring lost partway leaves the rest to the caller.
+    if (ring == nullptr) return begin > 0;
     const std::size_t count = std::min<std::size_t>(kSlots, requests.size() - begin);
     for (std::size_t k = 0; k < count; ++k) {
       const HeadRequest& request = requests[begin + k];
@@ -335,16 +337,17 @@ void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> he
       std::memcpy(head.bytes.data(), got[k].bytes, head.count);
     }
   }
+  return true;
 }
 
-void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFile& onRead) {
+bool ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFile& onRead) {
   std::array<Wanted, kSlots> files;
   std::array<std::size_t, kSlots> places;
   std::array<Got, kSlots> got;
   BatchFolders folders;
   for (std::size_t next = 0; next < requests.size();) {
     ReadRing* ring = ThreadRing();
-    if (ring == nullptr) return;
+    if (ring == nullptr) return next > 0;
     // One byte more than a file may hold: a read that falls short of it has
     // found the file's end.
     std::size_t count = 0;
@@ -352,7 +355,7 @@ void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFi
     for (; next < requests.size() && count < kSlots; ++next) {
       const WholeRequest& request = requests[next];
       const std::size_t wanted = static_cast<std::size_t>(request.most) + 1;
-      if (wanted > kBufferBytes) continue;
+      if (request.most > kMostBytesReadWhole) continue;
       if (bytes + wanted > kBufferBytes) break;
       const std::string* following = next + 1 < requests.size() ? requests[next + 1].path : nullptr;
       files[count] = folders.Place(*request.path, following, wanted);
@@ -368,15 +371,17 @@ void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFi
       onRead(places[k], FactsOf(*got[k].facts), std::span(got[k].bytes, got[k].count));
     }
   }
+  return true;
 }
 
 #else
 
-void ReadFileHeads(std::span<const HeadRequest>, std::span<FileHead> heads) {
+bool ReadFileHeads(std::span<const HeadRequest>, std::span<FileHead> heads) {
   for (auto& head : heads) head.complete = false;
+  return false;
 }
 
-void ReadSmallFilesWhole(std::span<const WholeRequest>, const OnWholeFile&) {}
+bool ReadSmallFilesWhole(std::span<const WholeRequest>, const OnWholeFile&) { return false; }
 
 #endif
 

@@ -10,12 +10,12 @@
 
 namespace kestrilo {
 
-// Fills `heads` (as many as `requests`) on the calling thread. Without
-// io_uring (or when it is refused) every head stays incomplete.
-void ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads);
+// Fills `heads` (as many as `requests`) on the calling thread. False, every
+// head incomplete, without io_uring (or when it is refused).
+bool ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads);
 
-// As FileSystem::ReadWholeFiles. A file of more than 64 KiB, and every file
-// without io_uring, is left to the caller.
-void ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFile& onRead);
+// As FileSystem::ReadWholeFiles; false, nothing read, without io_uring. A file
+// of more than kMostBytesReadWhole is left to the caller.
+bool ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFile& onRead);
 
 }  // namespace kestrilo

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 
@@ -217,12 +218,77 @@ FileHandle PosixFileSystem::OpenReadAt(const FileHandle& folder, const std::stri
   return OpenForReading(folder.Fd(), name.c_str());
 }
 
+namespace {
+
+// Heads read as the caller would read them one by one; a file that cannot be
+// opened or read is left to the caller, which tells why.
+void ReadHeadsByCalls(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    const HeadRequest& request = requests[i];
+    FileHead& head = heads[i];
+    head.complete = false;
+    const bool byName = request.folder != nullptr && request.folder->IsOpen();
+    const FileHandle file =
+        byName ? OpenForReading(request.folder->Fd(), request.name) : OpenForReading(AT_FDCWD, request.path->c_str());
+    if (!file.IsOpen()) continue;
+    const long count = file.ReadFull(head.bytes.data(), kHeadBytes);
+    if (count < 0) continue;
+    head.complete = true;
+    head.kind = EntryKind::File;
+    head.size = file.OpenedFacts()->size;
+    head.count = static_cast<std::uint32_t>(count);
+  }
+}
+
+// Reads a batch the way `choice` (or `only`) says, timing it for the choice.
+// Where the ring cannot be had, its batch is read with calls, untimed, unless
+// only the ring may read.
+template <typename ByRing, typename ByCalls>
+void ReadBatch(ReadMethodChoice& choice, std::optional<ReadMethod> only, std::size_t files, ByRing byRing,
+               ByCalls byCalls) {
+  using Clock = std::chrono::steady_clock;
+  const ReadMethod method = only ? *only : choice.Next();
+  const Clock::time_point start = Clock::now();
+  if (method == ReadMethod::Ring) {
+    if (byRing()) {
+      if (!only) choice.Record(method, Clock::now() - start, files);
+      return;
+    }
+    if (only) return;
+  }
+  byCalls();
+  if (!only && method == ReadMethod::Calls) choice.Record(method, Clock::now() - start, files);
+}
+
+}  // namespace
+
 void PosixFileSystem::ReadHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
-  ReadFileHeads(requests, heads);
+  ReadBatch(
+      headReads_, only_, requests.size(), [&] { return ReadFileHeads(requests, heads); },
+      [&] { ReadHeadsByCalls(requests, heads); });
 }
 
 void PosixFileSystem::ReadWholeFiles(std::span<const WholeRequest> requests, const OnWholeFile& onRead) {
-  ReadSmallFilesWhole(requests, onRead);
+  ReadBatch(
+      wholeReads_, only_, requests.size(), [&] { return ReadSmallFilesWhole(requests, onRead); },
+      [&] {
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+          const WholeRequest& request = requests[i];
+          if (request.most > kMostBytesReadWhole) continue;
+          const FileHandle file = OpenRead(*request.path);
+          if (!file.IsOpen()) continue;
+          // One byte more than the file may hold: a read that falls short of
+          // it has found the file's end.
+          bytes.resize(static_cast<std::size_t>(request.most) + 1);
+          const long count = file.ReadFull(bytes.data(), bytes.size());
+          const std::optional<FileFacts> facts = file.OpenedFacts();
+          if (count < 0 || static_cast<std::size_t>(count) == bytes.size() ||
+              facts->size != static_cast<std::uint64_t>(count))
+            continue;
+          onRead(i, *facts, std::span(bytes.data(), static_cast<std::size_t>(count)));
+        }
+      });
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {

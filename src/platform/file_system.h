@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/read_method_choice.h"
+
 namespace kestrilo {
 
 enum class EntryKind : std::uint8_t { File, Folder, Link, Other, Unknown };
@@ -108,6 +110,10 @@ struct WholeRequest {
   std::uint32_t most = 0;
 };
 
+// The real file system reads whole, many at once, only files expected to hold
+// at most this many bytes.
+inline constexpr std::uint32_t kMostBytesReadWhole = 64 * 1024 - 1;
+
 // Told of a file read whole: its place among the requests, its facts and its
 // bytes, which stay valid during the call only.
 using OnWholeFile = std::function<void(std::size_t place, const FileFacts& facts, std::span<const std::uint8_t> bytes)>;
@@ -180,9 +186,13 @@ class FileSystem {
   virtual std::optional<MountInfo> MountOf(const std::string& path) = 0;
 };
 
-// The real thing.
+// The real thing. Batches of heads and of small files are read through
+// io_uring or with plain calls, whichever has proved faster so far, unless
+// `only` names one way (then, without io_uring, nothing is read in batches
+// at all).
 class PosixFileSystem final : public FileSystem {
  public:
+  explicit PosixFileSystem(std::optional<ReadMethod> only = std::nullopt) : only_(only) {}
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
   std::optional<FileFacts> Examine(const std::string& path, bool followLink) override;
   std::optional<std::string> Resolve(const std::string& path) override;
@@ -194,6 +204,11 @@ class PosixFileSystem final : public FileSystem {
   bool Exists(const std::string& path) override;
   bool Unlink(const std::string& path) override;
   std::optional<MountInfo> MountOf(const std::string& path) override;
+
+ private:
+  std::optional<ReadMethod> only_;
+  ReadMethodChoice headReads_;
+  ReadMethodChoice wholeReads_;
 };
 
 // The process's real file system.

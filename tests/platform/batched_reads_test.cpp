@@ -17,7 +17,14 @@
 namespace kestrilo::testing {
 namespace {
 
-TEST(FileHeads, ReadKindSizeAndFirstBytesOfABatch) {
+// Each test runs for both ways of reading a batch; the ring's only where the
+// kernel offers io_uring.
+class BatchedReadsBy : public ::testing::TestWithParam<ReadMethod> {
+ protected:
+  bool RingMissing(bool read) const { return GetParam() == ReadMethod::Ring && !read; }
+};
+
+TEST_P(BatchedReadsBy, HeadsHoldKindSizeAndFirstBytes) {
   TempTree tree;
   std::vector<std::string> paths = {
       tree.WriteSized("a/small", 100, 1),  tree.WriteSized("a/exact", kHeadBytes, 2),
@@ -27,7 +34,7 @@ TEST(FileHeads, ReadKindSizeAndFirstBytesOfABatch) {
   // More files than one submission takes, half of them by full path.
   for (int i = 0; i < 150; ++i) paths.push_back(tree.WriteSized("b/" + std::to_string(i), 10 + i, 100 + i));
 
-  PosixFileSystem fs;
+  PosixFileSystem fs(GetParam());
   const FileHandle folderA = fs.OpenFolder(tree.Path("a"));
   ASSERT_TRUE(folderA.IsOpen());
   std::vector<HeadRequest> requests;
@@ -38,7 +45,7 @@ TEST(FileHeads, ReadKindSizeAndFirstBytesOfABatch) {
   }
   std::vector<FileHead> heads(requests.size());
   fs.ReadHeads(requests, heads);
-  if (!heads[0].complete) GTEST_SKIP() << "io_uring is not available here; files are read one by one";
+  if (RingMissing(heads[0].complete)) GTEST_SKIP() << "io_uring is not available here";
 
   const std::vector<std::uint64_t> sizes = {100, kHeadBytes, 5000, 0};
   for (std::size_t i = 0; i < 4; ++i) {
@@ -64,7 +71,7 @@ TEST(FileHeads, ReadKindSizeAndFirstBytesOfABatch) {
 
 // Only regular files are read, never through a link, and nothing waits: a
 // FIFO, even one with a writer that never writes, is left to the caller.
-TEST(FileHeads, LinksAndFifosAreLeftIncompleteWithoutWaiting) {
+TEST_P(BatchedReadsBy, HeadsOfLinksAndFifosAreLeftIncompleteWithoutWaiting) {
   TempTree tree;
   const std::string file = tree.WriteSized("file", 100, 1);
   const std::string fifo = tree.Path("fifo");
@@ -75,7 +82,7 @@ TEST(FileHeads, LinksAndFifosAreLeftIncompleteWithoutWaiting) {
   ASSERT_GE(writer, 0);
   const std::vector<std::string> paths = {tree.Symlink("link", file), fifo, heldFifo, file};
 
-  PosixFileSystem fs;
+  PosixFileSystem fs(GetParam());
   const FileHandle folder = fs.OpenFolder(tree.Root());
   std::vector<HeadRequest> requests;
   for (const auto& path : paths) requests.push_back({&folder, path.c_str() + tree.Root().size() + 1, &path});
@@ -89,13 +96,13 @@ TEST(FileHeads, LinksAndFifosAreLeftIncompleteWithoutWaiting) {
       });
   if (writer >= 0) ::close(writer);
   EXPECT_TRUE(ended) << "reading the heads waited";
-  if (!heads[3].complete) GTEST_SKIP() << "io_uring is not available here; files are read one by one";
+  if (RingMissing(heads[3].complete)) GTEST_SKIP() << "io_uring is not available here";
   EXPECT_FALSE(heads[0].complete);
   EXPECT_FALSE(heads[1].complete);
   EXPECT_FALSE(heads[2].complete);
   EXPECT_EQ(heads[3].size, 100u);
 
-  // The ring is still whole for the next batch.
+  // The ring, where it read, is still whole for the next batch.
   std::vector<FileHead> again(1);
   fs.ReadHeads(std::span(requests).subspan(3), again);
   EXPECT_TRUE(again[0].complete);
@@ -103,7 +110,7 @@ TEST(FileHeads, LinksAndFifosAreLeftIncompleteWithoutWaiting) {
 
 // Small files come whole, with the facts their open would give; anything that
 // is not one regular file of at most the expected size is left to the caller.
-TEST(WholeFiles, ReadSmallRegularFilesWholeAndLeaveTheRest) {
+TEST_P(BatchedReadsBy, SmallRegularFilesComeWholeAndTheRestIsLeft) {
   TempTree tree;
   std::vector<std::string> paths = {tree.WriteSized("a", 4096, 1), tree.WriteSized("grown", 4097, 2),
                                     tree.Write("empty", ""),       tree.MakeFolder("folder"),
@@ -114,7 +121,7 @@ TEST(WholeFiles, ReadSmallRegularFilesWholeAndLeaveTheRest) {
   for (const auto& path : paths) requests.push_back({&path, 4096 + 99});
   requests[1].most = 4096;
 
-  PosixFileSystem fs;
+  PosixFileSystem fs(GetParam());
   std::vector<std::optional<FileFacts>> facts(paths.size());
   std::vector<std::string> contents(paths.size());
   fs.ReadWholeFiles(requests, [&](std::size_t place, const FileFacts& got, std::span<const std::uint8_t> bytes) {
@@ -123,7 +130,7 @@ TEST(WholeFiles, ReadSmallRegularFilesWholeAndLeaveTheRest) {
     facts[place] = got;
     contents[place].assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   });
-  if (!facts[0]) GTEST_SKIP() << "io_uring is not available here; files are read one by one";
+  if (RingMissing(facts[0].has_value())) GTEST_SKIP() << "io_uring is not available here";
 
   for (const std::size_t left : {1, 3, 4, 5}) EXPECT_FALSE(facts[left].has_value()) << paths[left];
   for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -133,6 +140,11 @@ TEST(WholeFiles, ReadSmallRegularFilesWholeAndLeaveTheRest) {
     EXPECT_EQ(*facts[i], fs.OpenRead(paths[i]).OpenedFacts()) << paths[i];
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(, BatchedReadsBy, ::testing::Values(ReadMethod::Ring, ReadMethod::Calls),
+                         [](const ::testing::TestParamInfo<ReadMethod>& info) {
+                           return info.param == ReadMethod::Ring ? "ring" : "calls";
+                         });
 
 }  // namespace
 }  // namespace kestrilo::testing

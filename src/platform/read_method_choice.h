@@ -1,0 +1,41 @@
+#pragma once
+// Which of two ways of reading a batch of files is the faster one here and
+// now: one io_uring submission for the whole batch, or plain calls file by
+// file. The ring saves system calls, which pays where every call is dear (a
+// hypervisor that traps them); but the kernel runs the ring's statx and open
+// on worker threads, and where calls are cheap the hand-offs to those workers
+// cost more than the calls would: a warm check of 100,000 files can take two
+// thirds longer through the ring. On a cold cache the ring's many reads in
+// flight win, by half. So both ways keep being timed as the batches go: the
+// first batches take turns, and after that every sixteenth batch is read the
+// slower way, so that a change (the cache warming, other load) turns the
+// choice within a few tries.
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace kestrilo {
+
+enum class ReadMethod : std::uint8_t { Ring, Calls };
+
+// Shared by every thread that reads batches; nothing here waits.
+class ReadMethodChoice {
+ public:
+  // The way to read the next batch.
+  ReadMethod Next();
+  // How long a batch of `files` files took to read by `method`.
+  void Record(ReadMethod method, std::chrono::nanoseconds took, std::size_t files);
+
+ private:
+  std::atomic<std::uint64_t> batches_{0};
+  // Per way, a running average of nanoseconds per file, and how many batches
+  // it has been timed over, counted up to the first turns (both 0 until the
+  // first).
+  std::array<std::atomic<std::uint64_t>, 2> nsPerFile_{};
+  std::array<std::atomic<std::uint32_t>, 2> timed_{};
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,76 @@
+#include "platform/read_method_choice.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace kestrilo::testing {
+namespace {
+
+// A machine on which a file costs `nsPerFile(method, batch)` to read.
+struct Machine {
+  std::string name;
+  std::function<long(ReadMethod, int)> nsPerFile;
+  // Over batches [from, to), the way that must be taken, and the most batches
+  // the other way may take there.
+  int from = 0;
+  int to = 0;
+  ReadMethod faster = ReadMethod::Ring;
+  int mostOtherWay = 0;
+};
+
+void PrintTo(const Machine& machine, std::ostream* out) { *out << machine.name; }
+
+class ReadMethodChoiceOn : public ::testing::TestWithParam<Machine> {};
+
+TEST_P(ReadMethodChoiceOn, TakesTheFasterWayAndTriesTheOtherNowAndThen) {
+  const Machine& machine = GetParam();
+  ReadMethodChoice choice;
+  constexpr std::size_t kFiles = 32;
+  int otherWay = 0;
+  for (int batch = 0; batch < machine.to; ++batch) {
+    const ReadMethod method = choice.Next();
+    choice.Record(method, std::chrono::nanoseconds(machine.nsPerFile(method, batch) * long{kFiles}), kFiles);
+    if (batch >= machine.from && method != machine.faster) ++otherWay;
+  }
+  EXPECT_LE(otherWay, machine.mostOtherWay);
+  // The other way is still timed: a later change could turn the choice.
+  EXPECT_GE(otherWay, (machine.to - machine.from) / 16 - 1);
+}
+
+long RingCheap(ReadMethod method, int) { return method == ReadMethod::Ring ? 3000 : 5000; }
+long CallsCheap(ReadMethod method, int) { return method == ReadMethod::Ring ? 5000 : 3000; }
+// A cold cache that warms: the ring's reads in flight win at first, the calls
+// once every file is cached.
+long Warming(ReadMethod method, int batch) {
+  if (batch < 200) return method == ReadMethod::Ring ? 20000 : 90000;
+  return CallsCheap(method, batch);
+}
+// The faster way held up once, as by the scheduler.
+long HeldUpOnce(ReadMethod method, int batch) {
+  if (method == ReadMethod::Ring && batch == 100) return 1'000'000;
+  return method == ReadMethod::Ring ? 3000 : 4000;
+}
+
+INSTANTIATE_TEST_SUITE_P(, ReadMethodChoiceOn,
+                         ::testing::Values(Machine{"ring_cheap", RingCheap, 8, 400, ReadMethod::Ring, 25},
+                                           Machine{"calls_cheap", CallsCheap, 8, 400, ReadMethod::Calls, 25},
+                                           Machine{"warming", Warming, 350, 650, ReadMethod::Calls, 19},
+                                           Machine{"held_up_once", HeldUpOnce, 8, 400, ReadMethod::Ring, 42}),
+                         [](const ::testing::TestParamInfo<Machine>& info) { return info.param.name; });
+
+TEST(ReadMethodChoice, FirstBatchesTakeTurns) {
+  ReadMethodChoice choice;
+  for (int batch = 0; batch < 8; ++batch) {
+    const ReadMethod method = choice.Next();
+    EXPECT_EQ(method, batch % 2 == 0 ? ReadMethod::Ring : ReadMethod::Calls) << batch;
+    // Even a way that seems far faster is not preferred before both were timed.
+    choice.Record(method, std::chrono::nanoseconds(method == ReadMethod::Ring ? 1'000'000 : 10), 1);
+  }
+  EXPECT_EQ(choice.Next(), ReadMethod::Calls);
+}
+
+}  // namespace
+}  // namespace kestrilo::testing
