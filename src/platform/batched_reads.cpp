@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/path_text.h"
+#include "platform/batch_folders.h"
 
 #ifdef KESTRILO_HAVE_IO_URING
 #include <liburing.h>
@@ -268,47 +268,6 @@ ReadRing* ThreadRing() {
   return held.ring != nullptr && held.ring->Usable() ? held.ring : nullptr;
 }
 
-// The folders of a batch's files. Files of one folder that follow one another
-// are looked up by name in it, opened once for them, instead of each along its
-// whole path three times over; a file on its own keeps its path.
-class BatchFolders {
- public:
-  BatchFolders() = default;
-  BatchFolders(const BatchFolders&) = delete;
-  BatchFolders& operator=(const BatchFolders&) = delete;
-  ~BatchFolders() { Close(); }
-
-  // Where the ring finds `path`, whose successor in the batch is `next` (or
-  // nothing).
-  Wanted Place(const std::string& path, const std::string* next, std::size_t bytes) {
-    const std::string_view folder = FolderPartWithSeparator(path);
-    if (folder.empty()) return {AT_FDCWD, path.c_str(), bytes};
-    if (folder != folder_) {
-      folder_ = folder;
-      fd_ = -1;
-      if (next != nullptr && FolderPartWithSeparator(*next) == folder) {
-        fd_ = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ >= 0) opened_.push_back(fd_);
-      }
-    }
-    if (fd_ < 0) return {AT_FDCWD, path.c_str(), bytes};
-    return {fd_, path.c_str() + folder.size(), bytes};
-  }
-
-  // After the batch was read.
-  void Close() {
-    for (const int fd : opened_) ::close(fd);
-    opened_.clear();
-    folder_ = {};
-    fd_ = -1;
-  }
-
- private:
-  std::string_view folder_;
-  int fd_ = -1;
-  std::vector<int> opened_;
-};
-
 }  // namespace
 
 bool ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
@@ -358,7 +317,8 @@ bool ReadSmallFilesWhole(std::span<const WholeRequest> requests, const OnWholeFi
       if (request.most > kMostBytesReadWhole) continue;
       if (bytes + wanted > kBufferBytes) break;
       const std::string* following = next + 1 < requests.size() ? requests[next + 1].path : nullptr;
-      files[count] = folders.Place(*request.path, following, wanted);
+      const PlaceInFolder place = folders.Place(*request.path, following);
+      files[count] = {place.folder, place.name, wanted};
       places[count] = next;
       got[count] = Got{};
       bytes += wanted;

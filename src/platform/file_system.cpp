@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/batch_folders.h"
 #include "platform/batched_reads.h"
 #include "platform/reached_path.h"
 
@@ -273,10 +274,14 @@ void PosixFileSystem::ReadWholeFiles(std::span<const WholeRequest> requests, con
       wholeReads_, only_, requests.size(), [&] { return ReadSmallFilesWhole(requests, onRead); },
       [&] {
         std::vector<std::uint8_t> bytes;
+        BatchFolders folders;
         for (std::size_t i = 0; i < requests.size(); ++i) {
           const WholeRequest& request = requests[i];
           if (request.most > kMostBytesReadWhole) continue;
-          const FileHandle file = OpenRead(*request.path);
+          const PlaceInFolder place =
+              folders.Place(*request.path, i + 1 < requests.size() ? requests[i + 1].path : nullptr);
+          const FileHandle file =
+              place.folder == AT_FDCWD ? OpenRead(*request.path) : OpenForReading(place.folder, place.name);
           if (!file.IsOpen()) continue;
           // One byte more than the file may hold: a read that falls short of
           // it has found the file's end.

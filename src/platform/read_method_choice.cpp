@@ -6,14 +6,18 @@ namespace kestrilo {
 
 namespace {
 
-// Batches of each way timed before the faster one is preferred.
-constexpr std::uint32_t kFirstTurns = 4;
-// One batch in this many is read the slower way.
-constexpr std::uint64_t kTryEvery = 16;
-// A batch weighs as much as the running average before it, so that the slower
-// way, timed only now and then, catches up with a change within a few tries;
-// and counts as at most twice the average, so that one batch held up by the
-// scheduler turns the choice for one try at most.
+// Consecutive batches are read one way together: every thread that reads
+// meanwhile reads the same way, so that one way's batches are not timed while
+// the other's load the machine (the ring's workers run beside the calls).
+constexpr std::uint64_t kRunBatches = 4;
+// Batches of each way timed, a run at a time by turns, before the faster one is
+// preferred.
+constexpr std::uint32_t kFirstTurns = 2 * kRunBatches;
+// One run in this many is read the slower way.
+constexpr std::uint64_t kTryEvery = 32;
+// A batch weighs as much as the running average before it, and counts as at
+// most twice the average, so that one batch held up by the scheduler turns the
+// choice until the next try at most.
 constexpr std::uint64_t kWeight = 2;
 constexpr std::uint64_t kMostAbove = 2;
 
@@ -24,16 +28,16 @@ ReadMethod Other(ReadMethod method) { return method == ReadMethod::Ring ? ReadMe
 }  // namespace
 
 ReadMethod ReadMethodChoice::Next() {
-  const std::uint64_t batch = batches_.fetch_add(1, std::memory_order_relaxed);
+  const std::uint64_t run = batches_.fetch_add(1, std::memory_order_relaxed) / kRunBatches;
   if (timed_[0].load(std::memory_order_relaxed) < kFirstTurns ||
       timed_[1].load(std::memory_order_relaxed) < kFirstTurns) {
-    return batch % 2 == 0 ? ReadMethod::Ring : ReadMethod::Calls;
+    return run % 2 == 0 ? ReadMethod::Ring : ReadMethod::Calls;
   }
   const ReadMethod faster =
       nsPerFile_[0].load(std::memory_order_relaxed) <= nsPerFile_[1].load(std::memory_order_relaxed)
           ? ReadMethod::Ring
           : ReadMethod::Calls;
-  return batch % kTryEvery == kTryEvery - 1 ? Other(faster) : faster;
+  return run % kTryEvery == kTryEvery - 1 ? Other(faster) : faster;
 }
 
 void ReadMethodChoice::Record(ReadMethod method, std::chrono::nanoseconds took, std::size_t files) {
@@ -44,11 +48,16 @@ void ReadMethodChoice::Record(ReadMethod method, std::chrono::nanoseconds took, 
   // timings does not need every one.
   const std::uint64_t average = nsPerFile_[way].load(std::memory_order_relaxed);
   const std::uint32_t timed = timed_[way].load(std::memory_order_relaxed);
+  const std::uint64_t now = batches_.load(std::memory_order_relaxed);
+  // The slower way's average is as old as its last try: a new try starts it
+  // afresh.
+  const bool stale = now - lastTimed_[way].load(std::memory_order_relaxed) > 2 * kRunBatches;
   std::uint64_t next = sample;
-  if (timed > 0) {
+  if (timed > 0 && !stale) {
     next = average - average / kWeight + std::min(sample, std::max<std::uint64_t>(average, 1) * kMostAbove) / kWeight;
   }
   nsPerFile_[way].store(next, std::memory_order_relaxed);
+  lastTimed_[way].store(now, std::memory_order_relaxed);
   // Counted only as far as the first turns need.
   if (timed < kFirstTurns) timed_[way].fetch_add(1, std::memory_order_relaxed);
 }

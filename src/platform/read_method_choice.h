@@ -7,9 +7,8 @@
 // cost more than the calls would: a warm check of 100,000 files can take two
 // thirds longer through the ring. On a cold cache the ring's many reads in
 // flight win, by half. So both ways keep being timed as the batches go: the
-// first batches take turns, and after that every sixteenth batch is read the
-// slower way, so that a change (the cache warming, other load) turns the
-// choice within a few tries.
+// first batches take turns, and after that one batch in 32 is read the slower
+// way, so that a change (the cache warming, other load) turns the choice.
 
 #include <array>
 #include <atomic>
@@ -36,6 +35,8 @@ class ReadMethodChoice {
   // first).
   std::array<std::atomic<std::uint64_t>, 2> nsPerFile_{};
   std::array<std::atomic<std::uint32_t>, 2> timed_{};
+  // Per way, how many batches had been asked for when it was last timed.
+  std::array<std::atomic<std::uint64_t>, 2> lastTimed_{};
 };
 
 }  // namespace kestrilo
