@@ -164,37 +164,53 @@ Md5Digest Md5Of(std::string_view bytes) {
 }
 
 std::array<Md5Digest, kMd5Lanes> Md5OfLanes(const std::array<const std::uint8_t*, kMd5Lanes>& messages,
-                                            std::size_t size) {
+                                            const std::array<std::size_t, kMd5Lanes>& sizes) {
   std::array<Lanes, 4> state;
   const std::uint32_t start[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
   for (std::size_t word = 0; word < 4; ++word) {
     for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) state[word][lane] = start[word];
   }
-  std::array<const std::uint8_t*, kMd5Lanes> blocks;
-  const std::size_t whole = size / 64 * 64;
-  for (std::size_t offset = 0; offset < whole; offset += 64) {
-    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) blocks[lane] = messages[lane] + offset;
-    TransformLanes(state, blocks);
-  }
-  // The rest of each message, the 0x80 that ends it and its bit count, in one
-  // block or two: the same for every lane, since the sizes are.
-  const std::size_t rest = size - whole;
-  const std::size_t tailBlocks = rest < 56 ? 1 : 2;
+  // Each message's whole blocks, then its rest, the 0x80 that ends it and its
+  // bit count in one block or two of its own.
   std::array<std::array<std::uint8_t, 128>, kMd5Lanes> tails{};
-  const std::uint64_t bits = static_cast<std::uint64_t>(size) << 3;
+  std::array<std::size_t, kMd5Lanes> wholeBlocks;
+  std::array<std::size_t, kMd5Lanes> allBlocks;
+  std::size_t most = 0;
   for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
+    const std::size_t size = sizes[lane];
+    wholeBlocks[lane] = size / 64;
+    const std::size_t rest = size % 64;
+    const std::size_t tailBlocks = rest < 56 ? 1 : 2;
+    allBlocks[lane] = wholeBlocks[lane] + tailBlocks;
+    most = std::max(most, allBlocks[lane]);
     std::uint8_t* tail = tails[lane].data();
-    if (rest > 0) std::memcpy(tail, messages[lane] + whole, rest);
+    if (rest > 0) std::memcpy(tail, messages[lane] + size - rest, rest);
     tail[rest] = 0x80;
+    const std::uint64_t bits = static_cast<std::uint64_t>(size) << 3;
     for (std::size_t i = 0; i < 8; ++i) tail[64 * tailBlocks - 8 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
   }
-  for (std::size_t block = 0; block < tailBlocks; ++block) {
-    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) blocks[lane] = tails[lane].data() + 64 * block;
+  std::array<const std::uint8_t*, kMd5Lanes> blocks;
+  // The blocks that every message has whole, without asking each lane where
+  // its block is.
+  const std::size_t common = *std::min_element(wholeBlocks.begin(), wholeBlocks.end());
+  for (std::size_t block = 0; block < common; ++block) {
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) blocks[lane] = messages[lane] + 64 * block;
     TransformLanes(state, blocks);
   }
   std::array<Md5Digest, kMd5Lanes> digests;
-  for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
-    for (std::size_t word = 0; word < 4; ++word) StoreLittle(state[word][lane], digests[lane].data() + 4 * word);
+  for (std::size_t block = common; block < most; ++block) {
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
+      // A lane whose message has ended (its digest taken) runs on over its
+      // own tail.
+      blocks[lane] = block < wholeBlocks[lane] ? messages[lane] + 64 * block
+                     : block < allBlocks[lane] ? tails[lane].data() + 64 * (block - wholeBlocks[lane])
+                                               : tails[lane].data();
+    }
+    TransformLanes(state, blocks);
+    for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
+      if (allBlocks[lane] != block + 1) continue;
+      for (std::size_t word = 0; word < 4; ++word) StoreLittle(state[word][lane], digests[lane].data() + 4 * word);
+    }
   }
   return digests;
 }

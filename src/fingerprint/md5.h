@@ -30,12 +30,12 @@ class Md5 {
 
 Md5Digest Md5Of(std::string_view bytes);
 
-// The digests of kMd5Lanes messages of `size` bytes each, computed side by
-// side, one lane of the processor's vector registers per message: the walk
-// digests the equal-sized heads of many files at once.
+// The digests of kMd5Lanes messages of `sizes` bytes each, computed side by
+// side, one lane of the processor's vector registers per message, at the cost
+// of the longest: the walk digests the heads of many files at once.
 inline constexpr std::size_t kMd5Lanes = 8;
 std::array<Md5Digest, kMd5Lanes> Md5OfLanes(const std::array<const std::uint8_t*, kMd5Lanes>& messages,
-                                            std::size_t size);
+                                            const std::array<std::size_t, kMd5Lanes>& sizes);
 inline constexpr std::size_t kMd5HexDigits = 32;
 // 32 lowercase hexadecimal digits.
 std::string Md5Hex(const Md5Digest& digest);

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrilo {
 namespace {
@@ -93,20 +94,30 @@ TEST(Md5, HexHasTwoLowercaseDigitsPerByte) {
   EXPECT_EQ(Md5Hex(digest), "00010aab0000000000000000000000ff");
 }
 
-// Side by side, each lane gets the digest its message gets alone, at every
-// length around the padding's boundaries and at the length of a head.
+// Side by side, each lane gets the digest its message gets alone: all lanes of
+// one length, at every length around the padding's boundaries and at the
+// length of a head, and lanes of lengths that differ, ending in different
+// blocks.
 TEST(Md5, LanesGiveEachMessageItsOwnDigest) {
+  std::vector<std::array<std::size_t, kMd5Lanes>> rows;
   for (const std::size_t size : {0, 1, 55, 56, 63, 64, 119, 120, 2047, 2048, 3000}) {
+    rows.push_back({size, size, size, size, size, size, size, size});
+  }
+  rows.push_back({2048, 0, 55, 56, 64, 1000, 2047, 120});
+  rows.push_back({1, 3000, 63, 119, 2048, 0, 640, 641});
+  for (const auto& sizes : rows) {
     std::array<std::string, kMd5Lanes> messages;
     std::array<const std::uint8_t*, kMd5Lanes> pointers;
     for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
-      messages[lane].resize(size);
-      for (std::size_t i = 0; i < size; ++i) messages[lane][i] = static_cast<char>(i * 131 + lane * 977 + i / 253);
+      messages[lane].resize(sizes[lane]);
+      for (std::size_t i = 0; i < sizes[lane]; ++i) {
+        messages[lane][i] = static_cast<char>(i * 131 + lane * 977 + i / 253);
+      }
       pointers[lane] = reinterpret_cast<const std::uint8_t*>(messages[lane].data());
     }
-    const auto digests = Md5OfLanes(pointers, size);
+    const auto digests = Md5OfLanes(pointers, sizes);
     for (std::size_t lane = 0; lane < kMd5Lanes; ++lane) {
-      EXPECT_EQ(Md5Hex(digests[lane]), Md5Hex(Md5Of(messages[lane]))) << size << " bytes, lane " << lane;
+      EXPECT_EQ(Md5Hex(digests[lane]), Md5Hex(Md5Of(messages[lane]))) << sizes[lane] << " bytes, lane " << lane;
     }
   }
 }
