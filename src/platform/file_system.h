@@ -208,7 +208,7 @@ class PosixFileSystem final : public FileSystem {
  private:
   std::optional<ReadMethod> only_;
   ReadMethodChoice headReads_;
-  ReadMethodChoice wholeReads_;
+  ReadMethodChoice wholeReads_{&headReads_};
 };
 
 // The process's real file system.

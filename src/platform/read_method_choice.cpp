@@ -10,9 +10,9 @@ namespace {
 // meanwhile reads the same way, so that one way's batches are not timed while
 // the other's load the machine (the ring's workers run beside the calls).
 constexpr std::uint64_t kRunBatches = 4;
-// Batches of each way timed, a run at a time by turns, before the faster one is
+// Batches of each way timed, a run of each by turns, before the faster one is
 // preferred.
-constexpr std::uint32_t kFirstTurns = 2 * kRunBatches;
+constexpr std::uint32_t kFirstTurns = kRunBatches;
 // One run in this many is read the slower way.
 constexpr std::uint64_t kTryEvery = 32;
 // A batch weighs as much as the running average before it, and counts as at
@@ -27,17 +27,22 @@ ReadMethod Other(ReadMethod method) { return method == ReadMethod::Ring ? ReadMe
 
 }  // namespace
 
-ReadMethod ReadMethodChoice::Next() {
-  const std::uint64_t run = batches_.fetch_add(1, std::memory_order_relaxed) / kRunBatches;
+std::optional<ReadMethod> ReadMethodChoice::Preferred() const {
   if (timed_[0].load(std::memory_order_relaxed) < kFirstTurns ||
       timed_[1].load(std::memory_order_relaxed) < kFirstTurns) {
-    return run % 2 == 0 ? ReadMethod::Ring : ReadMethod::Calls;
+    return std::nullopt;
   }
-  const ReadMethod faster =
-      nsPerFile_[0].load(std::memory_order_relaxed) <= nsPerFile_[1].load(std::memory_order_relaxed)
-          ? ReadMethod::Ring
-          : ReadMethod::Calls;
-  return run % kTryEvery == kTryEvery - 1 ? Other(faster) : faster;
+  return nsPerFile_[0].load(std::memory_order_relaxed) <= nsPerFile_[1].load(std::memory_order_relaxed)
+             ? ReadMethod::Ring
+             : ReadMethod::Calls;
+}
+
+ReadMethod ReadMethodChoice::Next() {
+  const std::uint64_t run = batches_.fetch_add(1, std::memory_order_relaxed) / kRunBatches;
+  std::optional<ReadMethod> faster = Preferred();
+  if (!faster && guide_ != nullptr) faster = guide_->Preferred();
+  if (!faster) return run % 2 == 0 ? ReadMethod::Ring : ReadMethod::Calls;
+  return run % kTryEvery == kTryEvery - 1 ? Other(*faster) : *faster;
 }
 
 void ReadMethodChoice::Record(ReadMethod method, std::chrono::nanoseconds took, std::size_t files) {

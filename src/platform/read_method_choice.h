@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace kestrilo {
 
@@ -23,12 +24,22 @@ enum class ReadMethod : std::uint8_t { Ring, Calls };
 // Shared by every thread that reads batches; nothing here waits.
 class ReadMethodChoice {
  public:
+  ReadMethodChoice() = default;
+  // A choice that, until it has timed both ways itself, takes the way `guide`
+  // prefers instead of taking turns: the reads of whole files follow the
+  // heads' reads, which have just been timed on the same machine and files.
+  explicit ReadMethodChoice(const ReadMethodChoice* guide) : guide_(guide) {}
+
   // The way to read the next batch.
   ReadMethod Next();
   // How long a batch of `files` files took to read by `method`.
   void Record(ReadMethod method, std::chrono::nanoseconds took, std::size_t files);
 
  private:
+  // The faster way, once both have been timed.
+  std::optional<ReadMethod> Preferred() const;
+
+  const ReadMethodChoice* guide_ = nullptr;
   std::atomic<std::uint64_t> batches_{0};
   // Per way, a running average of nanoseconds per file, and how many batches
   // it has been timed over, counted up to the first turns (both 0 until the

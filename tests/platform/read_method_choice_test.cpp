@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace kestrilo::testing {
 namespace {
@@ -61,16 +63,35 @@ INSTANTIATE_TEST_SUITE_P(, ReadMethodChoiceOn,
                                            Machine{"held_up_once", HeldUpOnce, 8, 400, ReadMethod::Ring, 25}),
                          [](const ::testing::TestParamInfo<Machine>& info) { return info.param.name; });
 
-// Four batches a way, twice.
+// Four batches a way.
 TEST(ReadMethodChoice, FirstBatchesTakeTurns) {
   ReadMethodChoice choice;
-  for (int batch = 0; batch < 16; ++batch) {
+  for (int batch = 0; batch < 8; ++batch) {
     const ReadMethod method = choice.Next();
     EXPECT_EQ(method, batch / 4 % 2 == 0 ? ReadMethod::Ring : ReadMethod::Calls) << batch;
     // Even a way that seems far faster is not preferred before both were timed.
     choice.Record(method, std::chrono::nanoseconds(method == ReadMethod::Ring ? 1'000'000 : 10), 1);
   }
   EXPECT_EQ(choice.Next(), ReadMethod::Calls);
+}
+
+// A guided choice takes its guide's way from the first batch, and its own once
+// it has timed both ways.
+TEST(ReadMethodChoice, GuidedChoiceFollowsItsGuideUntilItKnowsBetter) {
+  ReadMethodChoice guide;
+  for (int batch = 0; batch < 8; ++batch) {
+    const ReadMethod method = guide.Next();
+    guide.Record(method, std::chrono::nanoseconds(method == ReadMethod::Calls ? 1000 : 3000), 1);
+  }
+  ReadMethodChoice guided(&guide);
+  std::vector<ReadMethod> taken;
+  for (int batch = 0; batch < 400; ++batch) {
+    const ReadMethod method = guided.Next();
+    taken.push_back(method);
+    guided.Record(method, std::chrono::nanoseconds(method == ReadMethod::Ring ? 1000 : 3000), 1);
+  }
+  EXPECT_EQ(std::count(taken.begin(), taken.begin() + 124, ReadMethod::Calls), 124);
+  EXPECT_EQ(std::count(taken.begin() + 128, taken.end(), ReadMethod::Ring), 400 - 128 - 8);
 }
 
 }  // namespace
