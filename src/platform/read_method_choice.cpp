@@ -56,7 +56,7 @@ void ReadMethodChoice::Record(ReadMethod method, std::chrono::nanoseconds took, 
   const std::uint64_t now = batches_.load(std::memory_order_relaxed);
   // The slower way's average is as old as its last try: a new try starts it
   // afresh.
-  const bool stale = now - lastTimed_[way].load(std::memory_order_relaxed) > 2 * kRunBatches;
+  const bool stale = now > lastTimed_[way].load(std::memory_order_relaxed) + 2 * kRunBatches;
   std::uint64_t next = sample;
   if (timed > 0 && !stale) {
     next = average - average / kWeight + std::min(sample, std::max<std::uint64_t>(average, 1) * kMostAbove) / kWeight;
