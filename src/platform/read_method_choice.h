@@ -6,9 +6,10 @@
 // on worker threads, and where calls are cheap the hand-offs to those workers
 // cost more than the calls would: a warm check of 100,000 files can take two
 // thirds longer through the ring. On a cold cache the ring's many reads in
-// flight take half the time of the calls. So both ways keep being timed as the batches go: the
-// first batches take turns, and after that one batch in 32 is read the slower
-// way, so that a change (the cache warming, other load) turns the choice.
+// flight take half the time of the calls. So both ways keep being timed as the
+// batches go: the first batches take turns, and after that one batch in 32 is
+// read the slower way, so that a change (the cache warming, other load) turns
+// the choice.
 
 #include <array>
 #include <atomic>
