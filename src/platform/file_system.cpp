@@ -230,7 +230,7 @@ void ReadHeadsByCalls(std::span<const HeadRequest> requests, std::span<FileHead>
     head.complete = false;
     const bool byName = request.folder != nullptr && request.folder->IsOpen();
     const FileHandle file =
-        byName ? OpenForReading(request.folder->Fd(), request.name) : OpenForReading(AT_FDCWD, request.path->c_str());
+        OpenForReading(byName ? request.folder->Fd() : AT_FDCWD, byName ? request.name : request.path->c_str());
     if (!file.IsOpen()) continue;
     const long count = file.ReadFull(head.bytes.data(), kHeadBytes);
     if (count < 0) continue;
@@ -238,6 +238,31 @@ void ReadHeadsByCalls(std::span<const HeadRequest> requests, std::span<FileHead>
     head.kind = EntryKind::File;
     head.size = file.OpenedFacts()->size;
     head.count = static_cast<std::uint32_t>(count);
+  }
+}
+
+// Small files read whole as the caller would read them one by one, opened
+// through their folder where the next file shares it; a file that cannot be
+// opened, or that holds more than it may, is left to the caller.
+void ReadWholeFilesByCalls(FileSystem& fs, std::span<const WholeRequest> requests, const OnWholeFile& onRead) {
+  std::vector<std::uint8_t> bytes;
+  BatchFolders folders;
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    const WholeRequest& request = requests[i];
+    if (request.most > kMostBytesReadWhole) continue;
+    const PlaceInFolder place = folders.Place(*request.path, i + 1 < requests.size() ? requests[i + 1].path : nullptr);
+    const FileHandle file =
+        place.folder == AT_FDCWD ? fs.OpenRead(*request.path) : OpenForReading(place.folder, place.name);
+    if (!file.IsOpen()) continue;
+    // One byte more than the file may hold: a read that falls short of it has
+    // found the file's end.
+    bytes.resize(static_cast<std::size_t>(request.most) + 1);
+    const long count = file.ReadFull(bytes.data(), bytes.size());
+    const std::optional<FileFacts> facts = file.OpenedFacts();
+    if (count < 0 || static_cast<std::size_t>(count) == bytes.size() ||
+        facts->size != static_cast<std::uint64_t>(count))
+      continue;
+    onRead(i, *facts, std::span(bytes.data(), static_cast<std::size_t>(count)));
   }
 }
 
@@ -272,28 +297,7 @@ void PosixFileSystem::ReadHeads(std::span<const HeadRequest> requests, std::span
 void PosixFileSystem::ReadWholeFiles(std::span<const WholeRequest> requests, const OnWholeFile& onRead) {
   ReadBatch(
       wholeReads_, only_, requests.size(), [&] { return ReadSmallFilesWhole(requests, onRead); },
-      [&] {
-        std::vector<std::uint8_t> bytes;
-        BatchFolders folders;
-        for (std::size_t i = 0; i < requests.size(); ++i) {
-          const WholeRequest& request = requests[i];
-          if (request.most > kMostBytesReadWhole) continue;
-          const PlaceInFolder place =
-              folders.Place(*request.path, i + 1 < requests.size() ? requests[i + 1].path : nullptr);
-          const FileHandle file =
-              place.folder == AT_FDCWD ? OpenRead(*request.path) : OpenForReading(place.folder, place.name);
-          if (!file.IsOpen()) continue;
-          // One byte more than the file may hold: a read that falls short of
-          // it has found the file's end.
-          bytes.resize(static_cast<std::size_t>(request.most) + 1);
-          const long count = file.ReadFull(bytes.data(), bytes.size());
-          const std::optional<FileFacts> facts = file.OpenedFacts();
-          if (count < 0 || static_cast<std::size_t>(count) == bytes.size() ||
-              facts->size != static_cast<std::uint64_t>(count))
-            continue;
-          onRead(i, *facts, std::span(bytes.data(), static_cast<std::size_t>(count)));
-        }
-      });
+      [&] { ReadWholeFilesByCalls(*this, requests, onRead); });
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
