@@ -21,6 +21,7 @@ CheckOutcome CheckSession::RunDuplicateCheck() {
 
 void CheckSession::Clear() {
   table_.ClearHash();
+  engine_.ForgetFolders();
   results_.Clear();
 }
 

@@ -14,12 +14,12 @@ DuplicateEngine::DuplicateEngine(SignatureTable& table, ResultSet& results, Stat
 
 void DuplicateEngine::GetFiles(const std::string& path) {
   if (stop_.IsSet()) return;
-  FolderWalk(table_, status_, settings_, stop_, fs_, EffectiveThreads(readerThreads_)).Walk(path);
+  FolderWalk(table_, stamps_, status_, settings_, stop_, fs_, EffectiveThreads(readerThreads_)).Walk(path);
 }
 
 int DuplicateEngine::TakeOutCheckFiles() {
   results_.Clear();
-  CandidateRows rows = GroupExtraction(table_, fs_, EffectiveThreads(readerThreads_)).TakeOut();
+  CandidateRows rows = GroupExtraction(table_, stamps_, fs_, EffectiveThreads(readerThreads_)).TakeOut();
   if (settings_.SortFlag() && rows.Count() >= 2 && !stop_.IsSet()) rows.SortBySizeThenFolder();
   const auto count = static_cast<int>(rows.Count());
   results_.Replace(std::move(rows));

@@ -8,13 +8,15 @@
 // TakeOutCheckFiles followed, when it returned non-zero, by CheckFiles. All
 // three run on one (worker) thread at a time; they read the stop request at
 // their checkpoints and write the result set and the status panels as they
-// go. The engine owns nothing it is given. Each call runs one pass of its
+// go. The engine owns nothing it is given; it keeps the walks' folder stamps
+// (folder_stamps.h) for the extractions. Each call runs one pass of its
 // own (folder_walk.h, group_extraction.h, verification.h); a check session
 // (check_session.h) owns an engine and drives it for every front end.
 
 #include <optional>
 #include <string>
 
+#include "check/folder_stamps.h"
 #include "check/result_set.h"
 #include "check/verification.h"
 #include "platform/file_system.h"
@@ -52,6 +54,9 @@ class DuplicateEngine {
   // records on each row what it saw of the file; returns the number of groups.
   int CheckFiles();
 
+  // Forgets what the walks saw of their folders, when the table is emptied.
+  void ForgetFolders() { stamps_.Clear(); }
+
  private:
   SignatureTable& table_;
   ResultSet& results_;
@@ -61,6 +66,7 @@ class DuplicateEngine {
   FileSystem& fs_;
   unsigned readerThreads_ = 0;
   CompareProgress compareProgress_;
+  FolderStamps stamps_;
 };
 
 }  // namespace kestrilo

@@ -1,14 +1,19 @@
 #include "check/existence_by_folder.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/parallel_for.h"
 #include "platform/path_text.h"
 
 namespace kestrilo {
 
-void ExistenceByFolder::Expect(std::string_view folder) {
-  if (!folder.empty() && folders_.find(folder) == folders_.end()) folders_.emplace(std::string(folder), Folder{});
+void ExistenceByFolder::Expect(std::string_view folder, const std::optional<FileFacts>& unchangedIf) {
+  if (!folder.empty() && folders_.find(folder) == folders_.end()) {
+    Folder noted;
+    noted.unchangedIf = unchangedIf;
+    folders_.emplace(std::string(folder), std::move(noted));
+  }
 }
 
 void ExistenceByFolder::ListFolders() {
@@ -17,6 +22,10 @@ void ExistenceByFolder::ListFolders() {
   for (auto& entry : folders_) all.push_back(&entry);
   ParallelFor(all.size(), threads_, [&](std::size_t i) {
     Folder& folder = all[i]->second;
+    if (folder.unchangedIf && fs_.Examine(all[i]->first, true) == folder.unchangedIf) {
+      folder.unchanged = true;
+      return;
+    }
     std::vector<DirEntry> entries;
     folder.listed = fs_.ListFolder(all[i]->first, entries);
     if (!folder.listed) return;
@@ -50,6 +59,7 @@ bool ExistenceByFolder::Folder::HasPlain(std::string_view name) const {
 bool ExistenceByFolder::Exists(const std::string& path) const {
   const std::string_view folderPart = FolderPartWithSeparator(path);
   const auto found = folderPart.empty() ? folders_.end() : folders_.find(folderPart);
+  if (found != folders_.end() && found->second.unchanged) return true;
   if (found == folders_.end() || !found->second.listed) return fs_.Exists(path);
   const Folder* folder = &found->second;
   const std::string_view name = std::string_view(path).substr(folderPart.size());

@@ -7,6 +7,7 @@
 // cannot be listed.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,10 @@ class ExistenceByFolder {
   ExistenceByFolder(FileSystem& fs, unsigned threads) : fs_(fs), threads_(threads) {}
 
   // Notes a folder (with its trailing separator) that holds paths whose
-  // existence will be asked.
-  void Expect(std::string_view folder);
-  // Lists every noted folder (in parallel).
+  // existence will be asked. When it still has the facts `unchangedIf`, every
+  // path asked of it exists and it is not listed.
+  void Expect(std::string_view folder, const std::optional<FileFacts>& unchangedIf = std::nullopt);
+  // Lists every noted folder that may have changed (in parallel).
   void ListFolders();
   // Whether `path` exists; after ListFolders.
   bool Exists(const std::string& path) const;
@@ -32,6 +34,8 @@ class ExistenceByFolder {
   // The names of one folder, packed: with millions of files every byte per
   // name counts.
   struct Folder {
+    std::optional<FileFacts> unchangedIf;
+    bool unchanged = false;
     bool listed = false;
     struct Name {
       std::uint32_t offset;

@@ -10,9 +10,14 @@
 
 namespace kestrilo {
 
-FolderWalk::FolderWalk(SignatureTable& table, StatusPanels& status, const JobSettings& settings,
+FolderWalk::FolderWalk(SignatureTable& table, FolderStamps& stamps, StatusPanels& status, const JobSettings& settings,
                        const StopRequest& stop, FileSystem& fs, unsigned readerThreads)
-    : settings_(settings), stop_(stop), fs_(fs), handles_(fs), registration_(table, status, stop, fs, readerThreads) {}
+    : stamps_(stamps),
+      settings_(settings),
+      stop_(stop),
+      fs_(fs),
+      handles_(fs),
+      registration_(table, status, stop, fs, readerThreads) {}
 
 void FolderWalk::Walk(const std::string& path) {
   if (TookAsFile(path)) return;
@@ -29,7 +34,9 @@ bool FolderWalk::TookAsFile(const std::string& path) {
   if (facts->kind != EntryKind::File) return true;
   const auto itself = fs_.Examine(path, false);
   const auto file = itself && itself->kind == EntryKind::Link ? fs_.Resolve(path) : path;
-  if (file && registration_.Add(*file)) registration_.Finish();
+  if (!file) return true;
+  stamps_.Unvouched(FolderPartWithSeparator(*file));
+  if (registration_.Add(*file)) registration_.Finish();
   return true;
 }
 
@@ -101,6 +108,7 @@ bool FolderWalk::List(const std::string& folder, std::vector<DirEntry>& entries)
   // A listing that fails, also partway, keeps the entries read before the
   // failure and says so, unless the folder is not there at all (a missing
   // path, or a wildcard's sub-folder that this folder lacks).
+  stamps_.Listing(folder, fs_.Examine(folder, true));
   if (fs_.ListFolder(folder, entries) || errno == ENOENT || errno == ENOTDIR) return true;
   return registration_.Say("[" + folder + "]" + texts::kListError);
 }

@@ -7,14 +7,16 @@
 // the call stack never grows with the depth of the tree.
 //
 // One per walked path, on the worker thread: construct it, then Walk once. It
-// refers to the table, panels, settings, stop request and file system it is
-// given; it owns its stack of folders and the registration with its readers.
+// refers to the table, folder stamps, panels, settings, stop request and file
+// system it is given (it stamps every folder it lists); it owns its stack of
+// folders and the registration with its readers.
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "check/folder_handles.h"
+#include "check/folder_stamps.h"
 #include "check/walk_registration.h"
 #include "platform/file_system.h"
 #include "store/signature_table.h"
@@ -26,8 +28,8 @@ namespace kestrilo {
 
 class FolderWalk {
  public:
-  FolderWalk(SignatureTable& table, StatusPanels& status, const JobSettings& settings, const StopRequest& stop,
-             FileSystem& fs, unsigned readerThreads);
+  FolderWalk(SignatureTable& table, FolderStamps& stamps, StatusPanels& status, const JobSettings& settings,
+             const StopRequest& stop, FileSystem& fs, unsigned readerThreads);
 
   // Walks `path` (a folder, or a single file) until its end or a stop request.
   void Walk(const std::string& path);
@@ -58,6 +60,7 @@ class FolderWalk {
   // The entry's kind, asking the system only when the listing could not tell.
   EntryKind KindOf(const std::string& folder, const DirEntry& entry);
 
+  FolderStamps& stamps_;
   const JobSettings& settings_;
   const StopRequest& stop_;
   FileSystem& fs_;

@@ -23,8 +23,9 @@ std::uint64_t SizeOf(const std::string& signature) {
 
 }  // namespace
 
-GroupExtraction::GroupExtraction(SignatureTable& table, FileSystem& fs, unsigned readerThreads)
-    : table_(table), fs_(fs), readerThreads_(readerThreads) {}
+GroupExtraction::GroupExtraction(SignatureTable& table, const FolderStamps& stamps, FileSystem& fs,
+                                 unsigned readerThreads)
+    : table_(table), stamps_(stamps), fs_(fs), readerThreads_(readerThreads) {}
 
 CandidateRows GroupExtraction::TakeOut() {
   // Clean-up and extraction in one pass over the table: a path that no longer
@@ -33,8 +34,9 @@ CandidateRows GroupExtraction::TakeOut() {
   ExistenceByFolder existence(fs_, readerThreads_);
   // A table text ends at the last "/" or "\\" of its paths, the folder at the
   // last separator of this system's; it is within the text.
-  for (std::size_t folder = 0; folder < table_.FolderCount(); ++folder) {
-    existence.Expect(FolderPartWithSeparator(table_.FolderText(folder)));
+  for (std::size_t number = 0; number < table_.FolderCount(); ++number) {
+    const std::string_view folder = FolderPartWithSeparator(table_.FolderText(number));
+    existence.Expect(folder, stamps_.Vouching(folder));
   }
   existence.ListFolders();
 

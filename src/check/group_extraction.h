@@ -6,14 +6,16 @@
 // (CandidateRows::SortBySizeThenFolder).
 //
 // Call order: one GroupExtraction per duplicate check, TakeOut once. It
-// changes the table it refers to (hiding vanished paths); the rows it returns
-// are the caller's.
+// changes the table it refers to (hiding vanished paths) and lists again only
+// the folders that the stamps cannot vouch for; the rows it returns are the
+// caller's.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "check/candidate_rows.h"
+#include "check/folder_stamps.h"
 #include "platform/file_system.h"
 #include "store/signature_table.h"
 
@@ -21,7 +23,7 @@ namespace kestrilo {
 
 class GroupExtraction {
  public:
-  GroupExtraction(SignatureTable& table, FileSystem& fs, unsigned readerThreads);
+  GroupExtraction(SignatureTable& table, const FolderStamps& stamps, FileSystem& fs, unsigned readerThreads);
 
   CandidateRows TakeOut();
 
@@ -31,6 +33,7 @@ class GroupExtraction {
   void LayOut(const std::string& path, const std::string& signature);
 
   SignatureTable& table_;
+  const FolderStamps& stamps_;
   FileSystem& fs_;
   unsigned readerThreads_;
   CandidateRows rows_;

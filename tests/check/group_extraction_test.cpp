@@ -126,5 +126,45 @@ TEST_F(CheckExtraction, RootFilesHaveTheRootsFolderCell) {
   EXPECT_EQ(grid.Rows(2), (GridRow{"", second, "4", rootCell}));
 }
 
+// Folders that have not changed since the walk listed them are not listed
+// again; a folder that may have lost a file since is.
+struct WalkedFolderCase {
+  const char* name;
+  bool datedBack;  // every folder last changed long ago
+  // Run in order: "walk" walks the tree, "file" registers a/y on its own,
+  // "remove" removes a/y.
+  std::vector<std::string> steps;
+  int liveFiles;
+  std::size_t listings;  // by the extraction
+};
+
+class WalkedFolders : public ::testing::TestWithParam<WalkedFolderCase>, public CheckFixture {};
+
+TEST_P(WalkedFolders, AreListedAgainOnlyWhenTheyMayHaveChanged) {
+  const WalkedFolderCase& param = GetParam();
+  for (const char* relative : {"a/x", "a/y", "b/z"}) tree.Write(relative, "same");
+  tree.Write("c/u", "other");
+  if (param.datedBack) fs.DateFoldersBack(std::int64_t{3600} * 1'000'000'000);
+  for (const std::string& step : param.steps) {
+    if (step == "walk") engine.GetFiles(tree.Root());
+    if (step == "file") engine.GetFiles(tree.Path("a/y"));
+    if (step == "remove") tree.Remove("a/y");
+  }
+  const std::size_t before = fs.Listings();
+  engine.TakeOutCheckFiles();
+  EXPECT_EQ(table.GetFileCount(), param.liveFiles);
+  EXPECT_EQ(fs.Listings() - before, param.listings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CheckExtraction, WalkedFolders,
+    ::testing::Values(WalkedFolderCase{"unchanged", true, {"walk"}, 4, 0},
+                      WalkedFolderCase{"changed_just_before_the_walk", false, {"walk"}, 4, 3},
+                      WalkedFolderCase{"a_file_removed_after_the_walk", true, {"walk", "remove"}, 3, 1},
+                      WalkedFolderCase{"a_file_removed_between_two_walks", true, {"walk", "remove", "walk"}, 3, 1},
+                      WalkedFolderCase{
+                          "a_file_named_on_its_own_removed_before_the_walk", true, {"file", "remove", "walk"}, 3, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace kestrilo::testing

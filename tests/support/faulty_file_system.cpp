@@ -38,6 +38,7 @@ bool FaultyFileSystem::Fails(const std::set<std::string>& set, const std::string
 }
 
 bool FaultyFileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
+  ++listings_;
   if (Fails(failList_, folder)) {
     out.clear();
     errno = EACCES;
@@ -56,7 +57,12 @@ bool FaultyFileSystem::ListFolder(const std::string& folder, std::vector<DirEntr
 }
 
 std::optional<FileFacts> FaultyFileSystem::Examine(const std::string& path, bool followLink) {
-  return inner_.Examine(path, followLink);
+  auto facts = inner_.Examine(path, followLink);
+  if (facts && facts->kind == EntryKind::Folder) {
+    facts->mtimeNs -= folderAgeNs_;
+    facts->ctimeNs -= folderAgeNs_;
+  }
+  return facts;
 }
 
 std::optional<std::string> FaultyFileSystem::Resolve(const std::string& path) { return inner_.Resolve(path); }

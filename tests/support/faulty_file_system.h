@@ -1,9 +1,13 @@
 #pragma once
 // A FileSystem that passes everything to another one, except for the paths it
 // is told to fail: a file that cannot be opened, a folder that cannot be listed,
-// a removal that fails. Used by tests; thread-safe to read while a job runs once
-// set up.
+// a removal that fails. It can also date every folder back, as if each had last
+// changed long ago, and counts the listings. Used by tests; thread-safe to read
+// while a job runs once set up.
 
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <set>
@@ -22,6 +26,9 @@ class FaultyFileSystem final : public FileSystem {
   // Listing `folder` fails after its first `entries` entries.
   void FailListAfter(const std::string& folder, std::size_t entries);
   void FailUnlink(const std::string& path);
+  // Examine tells every folder's times `ns` earlier than they are.
+  void DateFoldersBack(std::int64_t ns) { folderAgeNs_ = ns; }
+  std::size_t Listings() const { return listings_; }
   void Clear();
 
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
@@ -43,6 +50,8 @@ class FaultyFileSystem final : public FileSystem {
   std::set<std::string> failList_;
   std::map<std::string, std::size_t> failListAfter_;
   std::set<std::string> failUnlink_;
+  std::atomic<std::int64_t> folderAgeNs_{0};
+  std::atomic<std::size_t> listings_{0};
 };
 
 }  // namespace kestrilo
