@@ -43,6 +43,15 @@ struct FileFacts {
   friend bool operator==(const FileFacts&, const FileFacts&) = default;
 };
 
+// Whether adding, removing or renaming an entry always moves its folder's
+// change time, as POSIX requires. Windows makes no such promise (FAT, for
+// one, keeps no change time).
+#ifdef _WIN32
+inline constexpr bool kFolderTimesShowChanges = false;
+#else
+inline constexpr bool kFolderTimesShowChanges = true;
+#endif
+
 // A descriptor on POSIX; on Windows the value of a HANDLE, whose invalid value
 // is -1 as well.
 #ifdef _WIN32
