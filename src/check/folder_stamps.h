@@ -3,8 +3,8 @@
 // can tell the folders that have not changed since: every name listed then is
 // still there, and the folder need not be listed again to find vanished files.
 // Adding, removing or renaming an entry changes a folder's change time, which
-// no program can set back; where the system does not promise that, no folder
-// vouches for anything.
+// no program can set back; where the system does not promise that, the walk
+// stamps no folder.
 //
 // A folder vouches for its listings while it has the facts of its first one,
 // and only when both hold:

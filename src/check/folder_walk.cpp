@@ -108,7 +108,8 @@ bool FolderWalk::List(const std::string& folder, std::vector<DirEntry>& entries)
   // A listing that fails, also partway, keeps the entries read before the
   // failure and says so, unless the folder is not there at all (a missing
   // path, or a wildcard's sub-folder that this folder lacks).
-  stamps_.Listing(folder, fs_.Examine(folder, true));
+  // Stamped just before the listing, so that any change after it shows.
+  if constexpr (kFolderTimesShowChanges) stamps_.Listing(folder, fs_.Examine(folder, true));
   if (fs_.ListFolder(folder, entries) || errno == ENOENT || errno == ENOTDIR) return true;
   return registration_.Say("[" + folder + "]" + texts::kListError);
 }
