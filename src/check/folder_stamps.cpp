@@ -1,23 +1,11 @@
 #include "check/folder_stamps.h"
 
-#include <chrono>
-#include <cstdint>
 #include <string>
 
 namespace kestrilo {
 
-namespace {
-
-// Some file systems keep times in whole seconds, FAT in two.
-constexpr std::int64_t kClockMarginNs = 2'000'000'000;
-
-}  // namespace
-
 void FolderStamps::Listing(std::string_view folder, const std::optional<FileFacts>& facts) {
-  const std::int64_t nowNs =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-  const bool settled = facts && facts->kind == EntryKind::Folder && facts->ctimeNs < nowNs - kClockMarginNs &&
-                       facts->mtimeNs < nowNs - kClockMarginNs;
+  const bool settled = facts && facts->kind == EntryKind::Folder && SettledAt(*facts, SystemClockNs());
   // Every name that a later listing sees was there at the first, unless the
   // folder changed in between, and then it no longer has the first one's facts.
   stamps_.try_emplace(std::string(folder), settled ? facts : std::nullopt);

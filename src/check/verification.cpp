@@ -1,6 +1,5 @@
 #include "check/verification.h"
 
-#include <chrono>
 #include <map>
 #include <optional>
 #include <utility>
@@ -11,26 +10,15 @@ namespace kestrilo {
 
 namespace {
 
-// A file changed within this long before it was read may change again without
-// its timestamps moving (they come from a coarse clock, and some file systems
-// keep whole seconds): its facts cannot vouch for its content later.
-constexpr std::int64_t kTimestampMarginNs = 2'000'000'000;
 // Sets compared in memory are classified together up to this many files: most
 // hold two or three, and a batch keeps the file system busy where one set
 // would wait on it.
 constexpr std::size_t kBatchFiles = 32;
 
-std::int64_t NowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
+// A file changed just before it was read may change again without its times
+// moving: its facts cannot vouch for its content later.
 std::optional<FileFacts> Trustworthy(const std::optional<FileFacts>& facts, std::int64_t readStartNs) {
-  if (!facts || facts->ctimeNs > readStartNs - kTimestampMarginNs ||
-      facts->mtimeNs > readStartNs - kTimestampMarginNs) {
-    return std::nullopt;
-  }
-  return facts;
+  return facts && SettledAt(*facts, readStartNs) ? facts : std::nullopt;
 }
 
 }  // namespace
@@ -45,7 +33,7 @@ VerificationPass::VerificationPass(ResultSet& results, const SignatureTable& tab
       fs_(fs),
       progress_(progress),
       dataRows_(results.Count()),
-      readStartNs_(NowNs()),
+      readStartNs_(SystemClockNs()),
       readerThreads_(readerThreads),
       reads_(readerThreads, 4 * static_cast<std::size_t>(readerThreads)) {
   const auto rowSlots = static_cast<std::size_t>(dataRows_) + 1;

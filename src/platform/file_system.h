@@ -8,6 +8,7 @@
 // reaches one longer than PATH_MAX through folder handles (ReachedPath).
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -42,6 +43,20 @@ struct FileFacts {
   std::int64_t ctimeNs = 0;
   friend bool operator==(const FileFacts&, const FileFacts&) = default;
 };
+
+// Now on the system clock, which file times follow.
+inline std::int64_t SystemClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// Whether a file's times were settled at `momentNs`: they come from a coarse
+// clock, and some file systems keep whole seconds (FAT two), so a file changed
+// within this margin before may change again without its times moving.
+inline constexpr std::int64_t kTimestampMarginNs = 2'000'000'000;
+inline bool SettledAt(const FileFacts& facts, std::int64_t momentNs) {
+  return facts.ctimeNs <= momentNs - kTimestampMarginNs && facts.mtimeNs <= momentNs - kTimestampMarginNs;
+}
 
 // Whether adding, removing or renaming an entry always moves its folder's
 // change time, as POSIX requires. Windows makes no such promise (FAT, for
