@@ -7,7 +7,8 @@
 
 namespace kestrilo {
 
-void CandidateRows::Add(std::string_view folder, std::string_view name, std::uint64_t size, std::uint32_t signature) {
+void CandidateRows::Add(std::string_view folder, std::string_view name, std::uint64_t size, std::uint32_t signature,
+                        std::optional<std::uint64_t> rest) {
   auto number = static_cast<std::uint32_t>(folders_.size());
   // Rows come folder by folder, or nearly: the last folder is usually the one.
   if (!folders_.empty() && folders_.back() == folder) {
@@ -18,7 +19,19 @@ void CandidateRows::Add(std::string_view folder, std::string_view name, std::uin
     numbers_.emplace(folder, number);
     folders_.emplace_back(folder);
   }
+  if (rest && !keepsRests_) {
+    // Room as reserved for the rows: used only as far as they go.
+    rests_.reserve(rows_.capacity());
+    rests_.assign(rows_.size(), 0);
+    keepsRests_ = true;
+  }
+  if (keepsRests_) rests_.push_back(rest.value_or(0));
   rows_.push_back({number, signature, size, std::string(name)});
+}
+
+std::optional<std::uint64_t> CandidateRows::RestOf(std::size_t index) const {
+  if (index >= rests_.size() || rests_[index] == 0) return std::nullopt;
+  return rests_[index];
 }
 
 void CandidateRows::SortBySizeThenFolder() {
@@ -43,14 +56,17 @@ void CandidateRows::SortBySizeThenFolder() {
   for (std::uint32_t start = 0; start < order.size(); ++start) {
     if (order[start] == start) continue;
     CandidateRow held = std::move(rows_[start]);
+    const std::uint64_t heldRest = rests_.empty() ? 0 : rests_[start];
     std::uint32_t at = start;
     while (order[at] != start) {
       const std::uint32_t from = order[at];
       rows_[at] = std::move(rows_[from]);
+      if (!rests_.empty()) rests_[at] = rests_[from];
       order[at] = at;
       at = from;
     }
     rows_[at] = std::move(held);
+    if (!rests_.empty()) rests_[at] = heldRest;
     order[at] = at;
   }
 }

@@ -45,9 +45,10 @@ CandidateRows GroupExtraction::TakeOut() {
   rows_.Reserve(static_cast<std::size_t>(table_.GetFileCount()));
   std::string signature;
   std::string path;
-  for (int restart = 0; table_.NextHash(restart, signature, path) == 0; restart = 1) {
+  std::optional<std::uint64_t> rest;
+  for (int restart = 0; table_.NextHash(restart, signature, path, rest) == 0; restart = 1) {
     if (existence.Exists(path)) {
-      Consider(signature, path);
+      Consider(signature, path, rest);
     } else {
       table_.RemoveHash(signature, path);
     }
@@ -55,26 +56,28 @@ CandidateRows GroupExtraction::TakeOut() {
   return std::move(rows_);
 }
 
-void GroupExtraction::Consider(const std::string& signature, const std::string& path) {
+void GroupExtraction::Consider(const std::string& signature, const std::string& path,
+                               std::optional<std::uint64_t> rest) {
   // A signature with a single live path yields no row.
   if (!held_ || signature != heldSignature_) {
     if (held_) ++signatureIndex_;
     held_ = true;
     heldSignature_ = signature;
     heldPath_ = path;
+    heldRest_ = rest;
     pending_ = true;
     return;
   }
   if (pending_) {
-    LayOut(heldPath_, heldSignature_);
+    LayOut(heldPath_, heldSignature_, heldRest_);
     pending_ = false;
   }
-  LayOut(path, signature);
+  LayOut(path, signature, rest);
 }
 
-void GroupExtraction::LayOut(const std::string& path, const std::string& signature) {
+void GroupExtraction::LayOut(const std::string& path, const std::string& signature, std::optional<std::uint64_t> rest) {
   const SplitPath split = SplitAtLastSeparator(path);
-  rows_.Add(split.folder, split.name, SizeOf(signature), signatureIndex_);
+  rows_.Add(split.folder, split.name, SizeOf(signature), signatureIndex_, rest);
 }
 
 }  // namespace kestrilo

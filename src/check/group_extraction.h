@@ -11,6 +11,7 @@
 // caller's.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,8 @@ class GroupExtraction {
 
  private:
   // One live (signature, path) pair in iteration order.
-  void Consider(const std::string& signature, const std::string& path);
-  void LayOut(const std::string& path, const std::string& signature);
+  void Consider(const std::string& signature, const std::string& path, std::optional<std::uint64_t> rest);
+  void LayOut(const std::string& path, const std::string& signature, std::optional<std::uint64_t> rest);
 
   SignatureTable& table_;
   const FolderStamps& stamps_;
@@ -41,6 +42,7 @@ class GroupExtraction {
   // path shows that the signature has two.
   std::string heldSignature_;
   std::string heldPath_;
+  std::optional<std::uint64_t> heldRest_;
   bool held_ = false;
   bool pending_ = false;
   std::uint32_t signatureIndex_ = 0;

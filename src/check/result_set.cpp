@@ -21,7 +21,7 @@ void ResultSet::Replace(std::vector<ResultRow> rows) {
   std::vector<std::optional<FileFacts>> verified;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const ResultRow& row = rows[i];
-    laidOut.Add(row.folder, row.name, row.size, row.signature);
+    laidOut.Add(row.folder, row.name, row.size, row.signature, row.rest);
     marks.push_back({row.group, row.deleted});
     if (!row.verified) continue;
     verified.resize(rows.size());
@@ -56,8 +56,9 @@ ResultRow ResultSet::At(int row) const {
   const auto found = Find(row);
   if (!found) return ResultRow{};
   const CandidateRow& laidOut = rows_.Row(*found);
-  return {std::string(FolderText(*found)), laidOut.name,      laidOut.size, laidOut.signature, marks_[*found].group,
-          marks_[*found].deleted,          VerifiedAt(*found)};
+  return {
+      std::string(FolderText(*found)), laidOut.name,       laidOut.size,        laidOut.signature, marks_[*found].group,
+      marks_[*found].deleted,          VerifiedAt(*found), rows_.RestOf(*found)};
 }
 
 int ResultSet::GroupOf(int row) const {
@@ -82,6 +83,12 @@ std::string ResultSet::NameOf(int row) const {
   std::lock_guard lock(mutex_);
   const auto found = Find(row);
   return found && !marks_[*found].deleted ? rows_.Row(*found).name : std::string();
+}
+
+std::optional<std::uint64_t> ResultSet::RestOf(int row) const {
+  std::lock_guard lock(mutex_);
+  const auto found = Find(row);
+  return found ? rows_.RestOf(*found) : std::nullopt;
 }
 
 std::optional<FileFacts> ResultSet::VerifiedFacts(int row) const {

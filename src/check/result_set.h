@@ -38,6 +38,9 @@ struct ResultRow {
   // The file as the verification pass read it, when those facts can vouch
   // for its content later (it had not changed just before it was read).
   std::optional<FileFacts> verified;
+  // What the walk learned of the bytes after the head of a small file: rows
+  // with different rests are never identical.
+  std::optional<std::uint64_t> rest;
 
   // The group the row shows: 0 once it is deleted.
   int ShownGroup() const { return deleted ? 0 : group; }
@@ -63,6 +66,7 @@ class ResultSet {
   std::string FolderOf(int row) const;
   std::string NameOf(int row) const;
   std::optional<FileFacts> VerifiedFacts(int row) const;
+  std::optional<std::uint64_t> RestOf(int row) const;
 
   void SetGroup(int row, int group);
   void SetVerified(int row, std::optional<FileFacts> facts);

@@ -1,5 +1,6 @@
 #include "check/verification.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
@@ -76,11 +77,35 @@ void VerificationPass::CollectCandidates() {
     placeOf_[r] = static_cast<std::uint32_t>(set.rows.size());
     set.rows.push_back(row);
     set.size = file.size;
-    set.bytes += file.size;
-    bytesToCompare_ += file.size;
+  }
+  for (Candidates& set : sets_) {
+    SetApartByRest(set);
+    set.bytes = set.size * set.ReadCount();
+    bytesToCompare_ += set.bytes;
   }
   classes_.resize(sets_.size());
   laterOfClass_.resize(sets_.size());
+}
+
+void VerificationPass::SetApartByRest(Candidates& set) const {
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byRest;  // digest, place
+  for (std::size_t place = 0; place < set.rows.size(); ++place) {
+    const std::optional<std::uint64_t> rest = results_.RestOf(set.rows[place]);
+    // A file without a digest may match any other, so it keeps every file in.
+    if (!rest) return;
+    if (byRest.empty()) byRest.reserve(set.rows.size());
+    byRest.emplace_back(*rest, static_cast<std::uint32_t>(place));
+  }
+  std::sort(byRest.begin(), byRest.end());
+  std::vector<std::uint32_t> read;
+  for (std::size_t i = 0; i < byRest.size(); ++i) {
+    const bool shared = (i > 0 && byRest[i - 1].first == byRest[i].first) ||
+                        (i + 1 < byRest.size() && byRest[i + 1].first == byRest[i].first);
+    if (shared) read.push_back(byRest[i].second);
+  }
+  if (read.size() == set.rows.size()) return;
+  std::sort(read.begin(), read.end());
+  set.readOnly = std::move(read);
 }
 
 bool VerificationPass::NumberGroupOf(int row, int number) {
@@ -113,12 +138,12 @@ const ContentClasses& VerificationPass::ClassesOf(std::size_t set) {
   while (received_ <= set) {
     while (submitted_ < sets_.size() && reads_.HasRoom()) {
       const std::size_t first = submitted_;
-      std::size_t files = sets_[submitted_++].rows.size();
-      const auto joins = [](const Candidates& set) { return ComparedInMemory(set.rows.size(), set.size); };
+      std::size_t files = sets_[submitted_++].ReadCount();
+      const auto joins = [](const Candidates& set) { return ComparedInMemory(set.ReadCount(), set.size); };
       if (joins(sets_[first])) {
         while (submitted_ < sets_.size() && joins(sets_[submitted_]) &&
-               files + sets_[submitted_].rows.size() <= kBatchFiles) {
-          files += sets_[submitted_++].rows.size();
+               files + sets_[submitted_].ReadCount() <= kBatchFiles) {
+          files += sets_[submitted_++].ReadCount();
         }
       }
       reads_.Push([this, first, last = submitted_] { return Classify(first, last, stop_); });
@@ -144,10 +169,37 @@ std::vector<ContentClasses> VerificationPass::Classify(std::size_t first, std::s
   sets.reserve(last - first);
   for (std::size_t s = first; s < last; ++s) {
     const Candidates& set = sets_[s];
+    if (set.ReadCount() == 0) continue;
     sets.push_back(
-        {set.rows.size(), [this, &set](std::size_t place) { return results_.PathOf(set.rows[place]); }, set.size});
+        {set.ReadCount(),
+         [this, &set](std::size_t i) { return results_.PathOf(set.rows[set.readOnly ? (*set.readOnly)[i] : i]); },
+         set.size});
   }
-  return ClassifyContents(fs_, sets, stop, readerThreads_);
+  std::vector<ContentClasses> read = ClassifyContents(fs_, sets, stop, readerThreads_);
+  // The places set apart take class -1, as a file that could not be opened
+  // does: they join no group.
+  std::vector<ContentClasses> classes;
+  classes.reserve(last - first);
+  auto next = read.begin();
+  for (std::size_t s = first; s < last; ++s) {
+    const Candidates& set = sets_[s];
+    if (!set.readOnly) {
+      classes.push_back(std::move(*next++));
+      continue;
+    }
+    ContentClasses& whole = classes.emplace_back();
+    whole.classOf.assign(set.rows.size(), -1);
+    whole.facts.resize(set.rows.size());
+    if (set.readOnly->empty()) continue;
+    ContentClasses& part = *next++;
+    whole.stopped = part.stopped;
+    for (std::size_t i = 0; i < set.readOnly->size(); ++i) {
+      const std::uint32_t place = (*set.readOnly)[i];
+      whole.classOf[place] = part.classOf[i];
+      whole.facts[place] = std::move(part.facts[i]);
+    }
+  }
+  return classes;
 }
 
 const std::vector<std::uint32_t>& VerificationPass::LaterOfClass(std::size_t set) {

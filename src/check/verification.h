@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,10 +46,18 @@ class VerificationPass {
   struct Candidates {
     std::vector<int> rows;
     std::uint64_t size = 0;   // of each file, as its signature says
-    std::uint64_t bytes = 0;  // sizes of the files together
+    std::uint64_t bytes = 0;  // sizes of the files read together
+    // The places whose files are read, when the walk's rest digests tell that
+    // the others match none (nothing: all are read).
+    std::optional<std::vector<std::uint32_t>> readOnly;
+
+    std::size_t ReadCount() const { return readOnly ? readOnly->size() : rows.size(); }
   };
 
   void CollectCandidates();
+  // Sets apart the places of `set` whose rest digests no other place shares,
+  // when every place has one.
+  void SetApartByRest(Candidates& set) const;
   // Numbers `row`'s group `number` when it is an anchor with identical rows;
   // whether it did.
   bool NumberGroupOf(int row, int number);

@@ -93,7 +93,8 @@ void WalkRegistration::Register(const std::string& path, const FileProbe& probe)
       break;
   }
   const std::string signature = MakeSignature(probe.digest, static_cast<std::uint32_t>(probe.size));
-  if (table_.AddHash(signature, path) != 0) status_.SetPanelText(1, "[" + path + "]" + texts::kAddHashError);
+  if (table_.AddHash(signature, path, probe.rest) != 0)
+    status_.SetPanelText(1, "[" + path + "]" + texts::kAddHashError);
   status_.SetPanelText(0, std::to_string(table_.GetFileCount()));
 }
 

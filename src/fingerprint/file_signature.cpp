@@ -1,9 +1,12 @@
 #include "fingerprint/file_signature.h"
 
+#include <xxhash.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace kestrilo {
@@ -14,11 +17,10 @@ constexpr std::uint64_t kRegistrableLimit = std::uint64_t{1} << 32;
 
 // The digest of the first kDigestedBytes of an open file. A failing read
 // counts as an empty one.
-// `expected`, the size when known, saves the read that would only find the end.
-Md5Digest DigestHead(const FileHandle& file, std::int32_t& bytesRead, std::size_t expected = kDigestedBytes) {
+Md5Digest DigestHead(const FileHandle& file, std::int32_t& bytesRead) {
   std::array<std::uint8_t, kDigestedBytes> buffer;
   Md5 md5;
-  const long got = file.ReadFull(buffer.data(), std::min(expected, buffer.size()));
+  const long got = file.ReadFull(buffer.data(), buffer.size());
   if (got > 0) {
     bytesRead = static_cast<std::int32_t>(got);
     md5.Add(buffer.data(), static_cast<std::size_t>(got));
@@ -26,17 +28,26 @@ Md5Digest DigestHead(const FileHandle& file, std::int32_t& bytesRead, std::size_
   return md5.Finish();
 }
 
+// The rest digest of a file of `size` bytes whose first `count` bytes are
+// `bytes`, when those are all of a small file and more than its head.
+std::optional<std::uint64_t> RestOf(const std::uint8_t* bytes, std::size_t count, std::uint64_t size) {
+  if (size <= kDigestedBytes || size > kSmallFileBytes || count != size) return std::nullopt;
+  return RestDigest({bytes + kDigestedBytes, count - kDigestedBytes});
+}
+
 // The digests of the heads read for Digested probes, as many bytes of each as
 // one by one: no more than the size the file had. Heads go eight side by side,
 // longest first so that each eight are of about one length (eight cost about
 // as much as three one by one, at the length of the longest); when fewer than
 // three are left, those go one by one.
-void DigestHeads(const std::vector<FileHead>& heads, std::vector<FileProbe>& probes) {
+void DigestHeads(std::span<const FileHead> heads, std::span<FileProbe> probes) {
   std::vector<std::pair<std::size_t, std::size_t>> wanted;  // length, head
   wanted.reserve(heads.size());
   for (std::size_t i = 0; i < heads.size(); ++i) {
     if (!heads[i].complete || probes[i].outcome != FileProbe::Outcome::Digested) continue;
-    wanted.emplace_back(std::min<std::size_t>(heads[i].count, static_cast<std::size_t>(heads[i].size)), i);
+    const std::size_t count = std::min<std::size_t>(heads[i].count, static_cast<std::size_t>(heads[i].size));
+    wanted.emplace_back(std::min(count, kDigestedBytes), i);
+    probes[i].rest = RestOf(heads[i].bytes.data(), count, heads[i].size);
   }
   std::sort(wanted.begin(), wanted.end(), std::greater<>());
   std::size_t next = 0;
@@ -58,6 +69,34 @@ void DigestHeads(const std::vector<FileHead>& heads, std::vector<FileProbe>& pro
     const auto [length, head] = wanted[next];
     probes[head].digest = Md5Of({reinterpret_cast<const char*>(heads[head].bytes.data()), length});
   }
+}
+
+// The probes of `files`, whose heads are read into `heads`.
+void ProbeHeads(FileSystem& fs, std::span<const HeadRequest> files, std::span<FileHead> heads,
+                std::span<FileProbe> probes) {
+  fs.ReadHeads(files, heads);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const FileHead& head = heads[i];
+    const HeadRequest& file = files[i];
+    if (!head.complete) {
+      const FileHandle handle = file.folder != nullptr && file.folder->IsOpen()
+                                    ? fs.OpenReadAt(*file.folder, file.name, *file.path)
+                                    : fs.OpenRead(*file.path);
+      probes[i] = ProbeOpenedFile(fs, handle, *file.path);
+      continue;
+    }
+    FileProbe& probe = probes[i];
+    probe.size = head.size;
+    if (head.kind != EntryKind::File) continue;  // Unopenable, as when opened one by one
+    if (head.size >= kRegistrableLimit) {
+      probe.outcome = FileProbe::Outcome::TooLarge;
+    } else if (head.size == 0) {
+      probe.outcome = FileProbe::Outcome::Empty;
+    } else {
+      probe.outcome = FileProbe::Outcome::Digested;
+    }
+  }
+  DigestHeads(heads, probes);
 }
 
 }  // namespace
@@ -107,44 +146,35 @@ FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::str
     probe.outcome = FileProbe::Outcome::TooLarge;
   } else if (facts->size == 0) {
     probe.outcome = FileProbe::Outcome::Empty;
+  } else if (facts->size <= kSmallFileBytes) {
+    // Read whole: no more than the head would cost.
+    std::array<std::uint8_t, kSmallFileBytes> bytes;
+    const long got = file.ReadFull(bytes.data(), static_cast<std::size_t>(facts->size));
+    // A failing read counts as an empty one.
+    const auto count = static_cast<std::size_t>(std::max(got, 0L));
+    probe.digest = Md5Of({reinterpret_cast<const char*>(bytes.data()), std::min(count, kDigestedBytes)});
+    probe.rest = RestOf(bytes.data(), count, facts->size);
+    probe.outcome = FileProbe::Outcome::Digested;
   } else {
     std::int32_t bytesRead = 0;
-    probe.digest = DigestHead(file, bytesRead, static_cast<std::size_t>(facts->size));
+    probe.digest = DigestHead(file, bytesRead);
     probe.outcome = FileProbe::Outcome::Digested;
   }
   return probe;
 }
 
-}  // namespace kestrilo
-
-namespace kestrilo {
+std::uint64_t RestDigest(std::span<const std::uint8_t> rest) { return XXH3_64bits(rest.data(), rest.size()); }
 
 std::vector<FileProbe> ProbeFiles(FileSystem& fs, std::span<const HeadRequest> files) {
-  std::vector<FileHead> heads(files.size());
-  fs.ReadHeads(files, heads);
   std::vector<FileProbe> probes(files.size());
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const FileHead& head = heads[i];
-    const HeadRequest& file = files[i];
-    if (!head.complete) {
-      const FileHandle handle = file.folder != nullptr && file.folder->IsOpen()
-                                    ? fs.OpenReadAt(*file.folder, file.name, *file.path)
-                                    : fs.OpenRead(*file.path);
-      probes[i] = ProbeOpenedFile(fs, handle, *file.path);
-      continue;
-    }
-    FileProbe& probe = probes[i];
-    probe.size = head.size;
-    if (head.kind != EntryKind::File) continue;  // Unopenable, as when opened one by one
-    if (head.size >= kRegistrableLimit) {
-      probe.outcome = FileProbe::Outcome::TooLarge;
-    } else if (head.size == 0) {
-      probe.outcome = FileProbe::Outcome::Empty;
-    } else {
-      probe.outcome = FileProbe::Outcome::Digested;
-    }
+  // A few heads at a time, read into memory that is not cleared first: a
+  // head holds room for a small file whole.
+  constexpr std::size_t kHeadsAtOnce = 16;
+  const auto heads = std::make_unique_for_overwrite<FileHead[]>(std::min(files.size(), kHeadsAtOnce));
+  for (std::size_t begin = 0; begin < files.size(); begin += kHeadsAtOnce) {
+    const std::size_t count = std::min(kHeadsAtOnce, files.size() - begin);
+    ProbeHeads(fs, files.subspan(begin, count), std::span(heads.get(), count), std::span(probes).subspan(begin, count));
   }
-  DigestHeads(heads, probes);
   return probes;
 }
 

@@ -3,6 +3,7 @@
 // signature text made of that digest in lowercase hex followed by the size.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -28,7 +29,15 @@ struct FileProbe {
   Outcome outcome = Outcome::Unopenable;
   std::uint64_t size = 0;
   Md5Digest digest{};
+  // RestDigest of the bytes after the digested ones, when the file was small
+  // enough to be read whole with them and has any: files whose rests differ
+  // cannot be identical, whatever their heads.
+  std::optional<std::uint64_t> rest;
 };
+
+// The digest a probe gives of the bytes of a small file after its first
+// kDigestedBytes.
+std::uint64_t RestDigest(std::span<const std::uint8_t> rest);
 FileProbe ProbeFile(FileSystem& fs, const std::string& path);
 // The same for a file the caller opened already (or failed to open) as `path`.
 FileProbe ProbeOpenedFile(FileSystem& fs, const FileHandle& file, const std::string& path);

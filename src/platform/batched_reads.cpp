@@ -5,6 +5,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -32,6 +33,9 @@ constexpr unsigned kSlots = 32;
 constexpr unsigned kStepsPerFile = 6;
 // What the kernel reads into, shared by a batch's files.
 constexpr std::size_t kBufferBytes = kSlots * kHeadBytes;
+// A head is read as far as a small file goes, since the size is not known
+// before the read: a batch of heads fills the buffer with fewer files.
+constexpr std::size_t kHeadsPerBatch = kBufferBytes / kSmallFileBytes;
 static_assert(kMostBytesReadWhole < kBufferBytes, "a file read whole fits in the buffer with a byte to spare");
 // A read that has not finished by then is abandoned, and the file is left to
 // the caller's own open: a FIFO that took a file's place may never deliver.
@@ -274,15 +278,16 @@ bool ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> he
   for (auto& head : heads) head.complete = false;
   std::array<Wanted, kSlots> files;
   std::array<Got, kSlots> got;
-  for (std::size_t begin = 0; begin < requests.size(); begin += kSlots) {
+  for (std::size_t begin = 0; begin < requests.size(); begin += kHeadsPerBatch) {
     ReadRing* ring = ThreadRing();
     // A ring lost partway leaves the rest to the caller.
     if (ring == nullptr) return begin > 0;
-    const std::size_t count = std::min<std::size_t>(kSlots, requests.size() - begin);
+    const std::size_t count = std::min(kHeadsPerBatch, requests.size() - begin);
     for (std::size_t k = 0; k < count; ++k) {
       const HeadRequest& request = requests[begin + k];
       const bool byName = request.folder != nullptr && request.folder->IsOpen();
-      files[k] = {byName ? request.folder->Fd() : AT_FDCWD, byName ? request.name : request.path->c_str(), kHeadBytes};
+      files[k] = {byName ? request.folder->Fd() : AT_FDCWD, byName ? request.name : request.path->c_str(),
+                  kSmallFileBytes};
       got[k] = Got{};
     }
     ring->Read(std::span(files).first(count), std::span(got).first(count));
@@ -292,7 +297,8 @@ bool ReadFileHeads(std::span<const HeadRequest> requests, std::span<FileHead> he
       head.complete = true;
       head.kind = EntryKind::File;
       head.size = got[k].facts->stx_size;
-      head.count = got[k].count;
+      // Of a larger file only the head is wanted.
+      head.count = head.size <= kSmallFileBytes ? got[k].count : std::min<std::uint32_t>(got[k].count, kHeadBytes);
       std::memcpy(head.bytes.data(), got[k].bytes, head.count);
     }
   }

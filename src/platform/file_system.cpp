@@ -232,11 +232,12 @@ void ReadHeadsByCalls(std::span<const HeadRequest> requests, std::span<FileHead>
     const FileHandle file =
         OpenForReading(byName ? request.folder->Fd() : AT_FDCWD, byName ? request.name : request.path->c_str());
     if (!file.IsOpen()) continue;
-    const long count = file.ReadFull(head.bytes.data(), kHeadBytes);
+    const std::uint64_t size = file.OpenedFacts()->size;
+    const long count = file.ReadFull(head.bytes.data(), size <= kSmallFileBytes ? kSmallFileBytes : kHeadBytes);
     if (count < 0) continue;
     head.complete = true;
     head.kind = EntryKind::File;
-    head.size = file.OpenedFacts()->size;
+    head.size = size;
     head.count = static_cast<std::uint32_t>(count);
   }
 }

@@ -110,6 +110,9 @@ class FileHandle {
 
 // A file whose kind, size and first bytes are wanted (FileSystem::ReadHeads).
 inline constexpr std::size_t kHeadBytes = 2048;
+// A file of at most this many bytes is read whole along with its head: one
+// page, so that it costs the reader no more than the head alone.
+inline constexpr std::size_t kSmallFileBytes = 2 * kHeadBytes;
 
 struct HeadRequest {
   const FileHandle* folder = nullptr;  // may be null or closed: then `path` is used
@@ -123,8 +126,10 @@ struct FileHead {
   bool complete = false;
   EntryKind kind = EntryKind::Unknown;
   std::uint64_t size = 0;
-  std::uint32_t count = 0;  // bytes read into `bytes`
-  std::array<std::uint8_t, kHeadBytes> bytes;
+  // Bytes read into `bytes`: the first kHeadBytes, or all of a file that
+  // held at most kSmallFileBytes.
+  std::uint32_t count = 0;
+  std::array<std::uint8_t, kSmallFileBytes> bytes;
 };
 
 // A file wanted whole (FileSystem::ReadWholeFiles), expected to hold at most
@@ -178,8 +183,9 @@ class FileSystem {
     return OpenRead(path);
   }
 
-  // The kind, size and first kHeadBytes bytes of many files at once, where
-  // this file system can get them faster than file by file; a head left
+  // The kind, size and first kHeadBytes bytes (all the bytes of a file of at
+  // most kSmallFileBytes) of many files at once, where this file system can
+  // get them faster than file by file; a head left
   // incomplete is to be read with OpenReadAt, which tells why it failed. As
   // with OpenRead, links are not followed and only regular files are read.
   virtual void ReadHeads(std::span<const HeadRequest> /*requests*/, std::span<FileHead> heads) {

@@ -126,17 +126,46 @@ struct SignatureTable::PathKey {
   std::string_view name;
 };
 
-// One path of a signature; its name follows the node in the same block.
+// A path to be stored, with its rest digest.
+struct SignatureTable::NewPath {
+  PathKey key;
+  std::optional<std::uint64_t> rest;
+};
+
+// One path of a signature; its name follows the node in the same block, and
+// its rest digest, where it was given one, follows the name.
 struct SignatureTable::PathNode {
+  static constexpr std::uint32_t kRemoved = 1;
+  static constexpr std::uint32_t kHasRest = 2;
+
   PathNode* next = nullptr;
   std::uint32_t folder = 0;
-  std::uint32_t word = 0;  // name length << 1 | removed
+  std::uint32_t word = 0;  // name length << 2 | kHasRest | kRemoved
 
-  bool Removed() const { return (word & 1u) != 0; }
-  void MarkRemoved() { word |= 1u; }
-  std::string_view Name() const { return {reinterpret_cast<const char*>(this + 1), word >> 1}; }
+  static std::size_t BlockSize(std::size_t nameLength, bool withRest) {
+    return sizeof(PathNode) + nameLength + (withRest ? sizeof(std::uint64_t) : 0);
+  }
+  bool Removed() const { return (word & kRemoved) != 0; }
+  void MarkRemoved() { word |= kRemoved; }
+  std::string_view Name() const { return {reinterpret_cast<const char*>(this + 1), word >> 2}; }
   char* NameBytes() { return reinterpret_cast<char*>(this + 1); }
   bool Is(const PathKey& path) const { return folder == path.folder && Name() == path.name; }
+
+  std::optional<std::uint64_t> Rest() const {
+    if ((word & kHasRest) == 0) return std::nullopt;
+    std::uint64_t rest = 0;
+    std::memcpy(&rest, reinterpret_cast<const char*>(this + 1) + Name().size(), sizeof rest);
+    return rest;
+  }
+  // A path added again takes the new digest in place of the one it has, or
+  // forgets it; one that has none never gets one, as it has no room for it.
+  void Renew(std::optional<std::uint64_t> rest) {
+    if (!rest) {
+      word &= ~kHasRest;
+    } else if ((word & kHasRest) != 0) {
+      std::memcpy(NameBytes() + Name().size(), &*rest, sizeof *rest);
+    }
+  }
 };
 
 // One signature with its paths; its key follows `word` directly, in the same
@@ -346,19 +375,24 @@ SignatureTable::SignatureTable()
 
 SignatureTable::~SignatureTable() = default;
 
-SignatureTable::PathNode* SignatureTable::MakeNode(const PathKey& path) {
+SignatureTable::PathNode* SignatureTable::MakeNode(const NewPath& path) {
   static_assert(alignof(PathNode) <= kAlignment);
-  if (path.name.size() > kLongestText) throw std::bad_alloc();
-  auto* node = new (arena_->Allocate(sizeof(PathNode) + path.name.size())) PathNode;
-  node->folder = path.folder;
-  node->word = static_cast<std::uint32_t>(path.name.size()) << 1;
-  if (!path.name.empty()) std::memcpy(node->NameBytes(), path.name.data(), path.name.size());
+  if (path.key.name.size() > kLongestText) throw std::bad_alloc();
+  const std::string_view name = path.key.name;
+  auto* node = new (arena_->Allocate(PathNode::BlockSize(name.size(), path.rest.has_value()))) PathNode;
+  node->folder = path.key.folder;
+  node->word = static_cast<std::uint32_t>(name.size()) << 2;
+  if (!name.empty()) std::memcpy(node->NameBytes(), name.data(), name.size());
+  if (path.rest) {
+    std::memcpy(node->NameBytes() + name.size(), &*path.rest, sizeof *path.rest);
+    node->word |= PathNode::kHasRest;
+  }
   return node;
 }
 
 SignatureTable::LivePaths& SignatureTable::LivePathsOf(const Entry& entry) const { return *livePaths_.at(&entry); }
 
-void SignatureTable::CreateEntry(const Key& key, std::string_view signature, const PathKey& path) {
+void SignatureTable::CreateEntry(const Key& key, std::string_view signature, const NewPath& path) {
   static_assert(alignof(Entry) <= kAlignment);
   // Everything that can fail comes before anything is linked.
   index_->Reserve(entryCount_ + 1);
@@ -378,7 +412,7 @@ void SignatureTable::CreateEntry(const Key& key, std::string_view signature, con
   ++entryCount_;
 }
 
-void SignatureTable::AppendPath(Entry& entry, PathNode* last, std::uint32_t nodeCount, const PathKey& path) {
+void SignatureTable::AppendPath(Entry& entry, PathNode* last, std::uint32_t nodeCount, const NewPath& path) {
   PathNode* node = MakeNode(path);
   LivePaths* live = nullptr;
   if (entry.HasLongList()) {
@@ -397,29 +431,38 @@ void SignatureTable::AppendPath(Entry& entry, PathNode* last, std::uint32_t node
   if (live != nullptr) live->last = node;
 }
 
-int SignatureTable::AddHash(std::string_view signature, std::string_view path) {
+int SignatureTable::AddHash(std::string_view signature, std::string_view path, std::optional<std::uint64_t> rest) {
   try {
     if (signature.size() > kLongestText) throw std::bad_alloc();
     const Key key(signature);
     const SplitText split = SplitForStorage(path);
     Entry* entry = index_->Find(key);
     if (entry == nullptr) {
-      CreateEntry(key, signature, {folders_->Intern(split.folder, *arena_), split.name});
+      CreateEntry(key, signature, {{folders_->Intern(split.folder, *arena_), split.name}, rest});
     } else if (entry->HasLongList()) {
       LivePaths& live = LivePathsOf(*entry);
       const auto folder = folders_->Find(split.folder);
-      if (folder && live.nodes.find(PathKey{*folder, split.name}) != live.nodes.end()) return 0;
-      AppendPath(*entry, live.last, 0, {folder ? *folder : folders_->Intern(split.folder, *arena_), split.name});
+      if (folder) {
+        if (const auto found = live.nodes.find(PathKey{*folder, split.name}); found != live.nodes.end()) {
+          (*found)->Renew(rest);
+          return 0;
+        }
+      }
+      AppendPath(*entry, live.last, 0,
+                 {{folder ? *folder : folders_->Intern(split.folder, *arena_), split.name}, rest});
     } else {
       const auto folder = folders_->Find(split.folder);
       PathNode* last = nullptr;
       std::uint32_t count = 0;
       for (PathNode* node = entry->first; node != nullptr; node = node->next) {
-        if (folder && !node->Removed() && node->Is({*folder, split.name})) return 0;
+        if (folder && !node->Removed() && node->Is({*folder, split.name})) {
+          node->Renew(rest);
+          return 0;
+        }
         last = node;
         ++count;
       }
-      AppendPath(*entry, last, count, {folder ? *folder : folders_->Intern(split.folder, *arena_), split.name});
+      AppendPath(*entry, last, count, {{folder ? *folder : folders_->Intern(split.folder, *arena_), split.name}, rest});
     }
   } catch (const std::bad_alloc&) {
     return -1;
@@ -456,6 +499,12 @@ int SignatureTable::RemoveHash(std::string_view signature, std::string_view path
 }
 
 int SignatureTable::NextHash(int restart, std::string& signatureOut, std::string& pathOut) {
+  std::optional<std::uint64_t> rest;
+  return NextHash(restart, signatureOut, pathOut, rest);
+}
+
+int SignatureTable::NextHash(int restart, std::string& signatureOut, std::string& pathOut,
+                             std::optional<std::uint64_t>& restOut) {
   if (restart == 0) {
     cursor_.bucket = -1;
     cursor_.entry = nullptr;
@@ -465,6 +514,7 @@ int SignatureTable::NextHash(int restart, std::string& signatureOut, std::string
     signatureOut = cursor_.signature;
     pathOut.assign(folders_->Text(node.folder));
     pathOut.append(node.Name());
+    restOut = node.Rest();
   };
   // The rest of the list of the entry that yielded the previous pair.
   for (; cursor_.node != nullptr; cursor_.node = cursor_.node->next) {

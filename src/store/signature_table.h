@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -38,8 +39,10 @@ class SignatureTable {
   SignatureTable& operator=(const SignatureTable&) = delete;
 
   // 0 when `path` is now stored under `signature` (also when it already was);
-  // -1 when memory ran out.
-  int AddHash(std::string_view signature, std::string_view path);
+  // -1 when memory ran out. `rest`, the digest of the rest of a small file
+  // that the walk read whole, is kept with the path; a path stored again
+  // keeps the newer digest, or none when it comes without one.
+  int AddHash(std::string_view signature, std::string_view path, std::optional<std::uint64_t> rest = std::nullopt);
 
   // 0 when a live path equal to `path` was found under `signature` and marked
   // removed; -1 otherwise.
@@ -48,6 +51,8 @@ class SignatureTable {
   // restart == 0 starts again from the beginning. 0 with the next live pair
   // copied into the outputs; -1 when no live pair remains (outputs untouched).
   int NextHash(int restart, std::string& signatureOut, std::string& pathOut);
+  // The same, with the path's rest digest (nothing when it has none).
+  int NextHash(int restart, std::string& signatureOut, std::string& pathOut, std::optional<std::uint64_t>& restOut);
 
   // The number of live (registered, not removed) paths.
   std::int32_t GetFileCount() const { return liveCount_; }
@@ -71,6 +76,7 @@ class SignatureTable {
   struct Entry;
   struct Key;
   struct PathKey;
+  struct NewPath;
   struct Cursor {
     std::int32_t bucket = -1;
     Entry* entry = nullptr;
@@ -82,9 +88,9 @@ class SignatureTable {
   class Folders;
   struct LivePaths;
 
-  void CreateEntry(const Key& key, std::string_view signature, const PathKey& path);
-  void AppendPath(Entry& entry, PathNode* last, std::uint32_t nodeCount, const PathKey& path);
-  PathNode* MakeNode(const PathKey& path);
+  void CreateEntry(const Key& key, std::string_view signature, const NewPath& path);
+  void AppendPath(Entry& entry, PathNode* last, std::uint32_t nodeCount, const NewPath& path);
+  PathNode* MakeNode(const NewPath& path);
   LivePaths& LivePathsOf(const Entry& entry) const;
 
   std::array<Entry*, kBucketCount> heads_{};

@@ -52,6 +52,38 @@ TEST_F(CheckVerification, FilesDifferingAfterTheDigestedBytesAreNoGroup) {
   EXPECT_EQ(status.Text(1), "重複ファイルは見つかりませんでした");
 }
 
+// Files of one size and head: the walk read those small enough whole, and
+// the verification opens only those whose rests another file shares.
+struct RestCase {
+  std::size_t size;
+  std::vector<char> lastBytes;  // one file each, differing in its last byte
+  std::map<std::string, std::string> groups;
+  std::size_t opened;
+};
+
+class CheckVerificationByRest : public CheckVerification, public ::testing::WithParamInterface<RestCase> {};
+
+TEST_P(CheckVerificationByRest, OpensOnlyFilesWhoseRestsAreShared) {
+  const RestCase& c = GetParam();
+  for (std::size_t i = 0; i < c.lastBytes.size(); ++i) {
+    std::string content(c.size, 'h');
+    content.back() = c.lastBytes[i];
+    tree.Write(std::string(1, static_cast<char>('a' + i)), content);
+  }
+  engine.GetFiles(tree.Root());
+  const std::size_t walked = fs.Opens();
+  ASSERT_EQ(Check(), static_cast<int>(c.lastBytes.size()));
+  EXPECT_EQ(GroupsByName(), c.groups);
+  EXPECT_EQ(fs.Opens() - walked, c.opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, CheckVerificationByRest,
+    ::testing::Values(RestCase{3000, {'x', 'y', 'x', 'z'}, {{"a", "1"}, {"b", ""}, {"c", "1"}, {"d", ""}}, 2},
+                      RestCase{3000, {'x', 'y', 'z'}, {{"a", ""}, {"b", ""}, {"c", ""}}, 0},
+                      RestCase{kSmallFileBytes, {'x', 'y', 'y'}, {{"a", ""}, {"b", "1"}, {"c", "1"}}, 2},
+                      RestCase{kSmallFileBytes + 1, {'x', 'y', 'z'}, {{"a", ""}, {"b", ""}, {"c", ""}}, 3}));
+
 TEST_F(CheckVerification, InterleavedGroupsOfOneSizeAreNumberedByFirstRow) {
   // Same size and first bytes for all four, two contents: rows A, B, A2, B2.
   std::string a(3000, 'q'), b(3000, 'q');

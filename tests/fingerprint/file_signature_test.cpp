@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,38 @@ TEST_P(ProbeFilesTest, EachFileGetsTheDigestOfItsOwnHead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, ProbeFilesTest, ::testing::Values(1, 4, 6, 10, 13, 40));
+
+// A file small enough to be read whole with its head brings the digest of
+// its rest, whether it was read with others or alone, by the ring or by
+// calls; a file that is all head, or larger, brings none.
+class ProbeRestTest : public ::testing::TestWithParam<ReadMethod> {};
+
+TEST_P(ProbeRestTest, OnlySmallFilesLongerThanTheirHeadBringTheirRest) {
+  TempTree tree;
+  const std::vector<std::uint64_t> sizes = {1, 2048, 2049, 3000, 3000, 4096, 4097, 9000};
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    paths.push_back(tree.WriteSized("f" + std::to_string(i), sizes[i], static_cast<std::uint32_t>(i)));
+  }
+  std::vector<HeadRequest> requests;
+  for (const auto& path : paths) requests.push_back({nullptr, nullptr, &path});
+  PosixFileSystem fs(GetParam());
+  const std::vector<FileProbe> probes = ProbeFiles(fs, requests);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const std::string content = ReadWholeFile(paths[i]);
+    const bool small = content.size() > kDigestedBytes && content.size() <= kSmallFileBytes;
+    const auto expected =
+        small ? std::optional(RestDigest({reinterpret_cast<const std::uint8_t*>(content.data()) + kDigestedBytes,
+                                          content.size() - kDigestedBytes}))
+              : std::nullopt;
+    EXPECT_EQ(probes[i].rest, expected) << sizes[i];
+    EXPECT_EQ(probes[i].digest, Md5Of(content.substr(0, kDigestedBytes))) << sizes[i];
+    EXPECT_EQ(ProbeFile(fs, paths[i]).rest, expected) << sizes[i];
+  }
+  EXPECT_NE(probes[3].rest, probes[4].rest);
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, ProbeRestTest, ::testing::Values(ReadMethod::Ring, ReadMethod::Calls));
 
 }  // namespace
 }  // namespace kestrilo

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -334,6 +336,37 @@ TEST(SignatureTable, TenThousandPathsUnderOneSignature) {
 
 // The table against a literal model: buckets holding chains of entries in
 // creation order, each a list of (path, removed) in order of adding.
+// A small file's rest digest stays with its path: renewed when the path is
+// added again with one, forgotten for good when it comes without, in short
+// lists and in long ones alike.
+TEST(SignatureTable, RestDigestsStayWithTheirPaths) {
+  for (const int paths : {3, 40}) {
+    SignatureTable table;
+    const std::string sig = Signature(7);
+    for (int i = 0; i < paths; ++i) {
+      const std::string path = "/d/" + std::to_string(i);
+      ASSERT_EQ(table.AddHash(sig, path, i % 2 == 0 ? std::optional<std::uint64_t>(100 + i) : std::nullopt), 0);
+    }
+    ASSERT_EQ(table.AddHash(sig, "/d/0", 5), 0);  // renewed
+    ASSERT_EQ(table.AddHash(sig, "/d/2"), 0);     // forgotten
+    ASSERT_EQ(table.AddHash(sig, "/d/2", 6), 0);  // no room for it any more
+    ASSERT_EQ(table.AddHash(sig, "/d/1", 7), 0);  // never had one
+    std::map<std::string, std::optional<std::uint64_t>> seen;
+    std::string signature, path;
+    std::optional<std::uint64_t> rest = 1;
+    for (int restart = 0; table.NextHash(restart, signature, path, rest) == 0; restart = 1) seen[path] = rest;
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(paths)) << paths;
+    EXPECT_EQ(seen["/d/0"], 5u) << paths;
+    EXPECT_EQ(seen["/d/1"], std::nullopt) << paths;
+    EXPECT_EQ(seen["/d/2"], std::nullopt) << paths;
+    EXPECT_EQ(seen["/d/" + std::to_string(paths - 1)], std::nullopt) << paths;
+    if (paths > 4) {
+      EXPECT_EQ(seen["/d/4"], 104u) << paths;
+    }
+    EXPECT_EQ(table.GetFileCount(), paths);
+  }
+}
+
 class Model {
  public:
   int Add(const std::string& sig, const std::string& path) {

@@ -68,6 +68,7 @@ std::optional<FileFacts> FaultyFileSystem::Examine(const std::string& path, bool
 std::optional<std::string> FaultyFileSystem::Resolve(const std::string& path) { return inner_.Resolve(path); }
 
 FileHandle FaultyFileSystem::OpenRead(const std::string& path) {
+  ++opens_;
   if (Fails(failOpen_, path)) {
     errno = EACCES;
     return FileHandle();
@@ -78,6 +79,7 @@ FileHandle FaultyFileSystem::OpenRead(const std::string& path) {
 FileHandle FaultyFileSystem::OpenFolder(const std::string& folder) { return inner_.OpenFolder(folder); }
 
 FileHandle FaultyFileSystem::OpenReadAt(const FileHandle& folder, const std::string& name, const std::string& path) {
+  ++opens_;
   if (Fails(failOpen_, path)) {
     errno = EACCES;
     return FileHandle();

@@ -2,7 +2,7 @@
 // A FileSystem that passes everything to another one, except for the paths it
 // is told to fail: a file that cannot be opened, a folder that cannot be listed,
 // a removal that fails. It can also date every folder back, as if each had last
-// changed long ago, and counts the listings. Used by tests; thread-safe to read
+// changed long ago, and counts the listings and the files opened. Used by tests; thread-safe to read
 // while a job runs once set up.
 
 #include <atomic>
@@ -29,6 +29,7 @@ class FaultyFileSystem final : public FileSystem {
   // Examine tells every folder's times `ns` earlier than they are.
   void DateFoldersBack(std::int64_t ns) { folderAgeNs_ = ns; }
   std::size_t Listings() const { return listings_; }
+  std::size_t Opens() const { return opens_; }
   void Clear();
 
   bool ListFolder(const std::string& folder, std::vector<DirEntry>& out) override;
@@ -52,6 +53,7 @@ class FaultyFileSystem final : public FileSystem {
   std::set<std::string> failUnlink_;
   std::atomic<std::int64_t> folderAgeNs_{0};
   std::atomic<std::size_t> listings_{0};
+  std::atomic<std::size_t> opens_{0};
 };
 
 }  // namespace kestrilo
