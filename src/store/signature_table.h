@@ -13,7 +13,8 @@
 //
 // Storage is compact, since the table holds every registered file: a
 // signature of 32 hex digits and a size is kept as its 20 bytes, and a path as
-// its name and the number of its folder, each folder's text being kept once.
+// its name and the number of its folder, each folder's text being kept once
+// (and, for a small file, the 8 bytes of its rest digest).
 //
 // Not thread-safe: one job at a time uses the table (AddHash, RemoveHash and
 // NextHash on the worker thread; ClearHash only while no job runs).
