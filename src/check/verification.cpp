@@ -196,7 +196,7 @@ std::vector<ContentClasses> VerificationPass::Classify(std::size_t first, std::s
     for (std::size_t i = 0; i < set.readOnly->size(); ++i) {
       const std::uint32_t place = (*set.readOnly)[i];
       whole.classOf[place] = part.classOf[i];
-      whole.facts[place] = std::move(part.facts[i]);
+      whole.facts[place] = part.facts[i];
     }
   }
   return classes;
