@@ -132,15 +132,20 @@ bool RefineSideBySide(std::vector<OpenFile>& files, char* blocks, std::size_t bl
 
 constexpr std::uint32_t kNoFile = UINT32_MAX;
 
+// A hashed file that takes no part in the grouping: it was not read whole, or
+// it is a further path of a file hashed already.
+constexpr std::uint32_t kLeftOut = UINT32_MAX - 1;
+
 struct HashedFile {
   std::uint64_t high = 0;
   std::uint64_t low = 0;
   std::uint32_t index = 0;  // its place in the set
-  // An earlier file of its slice whose bytes it was found identical to as it
-  // was hashed, so that it needs no confirmation of its own.
-  std::uint32_t sameAs = kNoFile;
-  bool whole = false;  // read whole, so that its hash stands for it
+  // Once it was read whole, so that its hash stands for it: an earlier file of
+  // its slice whose bytes it was found identical to as it was hashed (it then
+  // needs no confirmation of its own), or kNoFile.
+  std::uint32_t sameAs = kLeftOut;
 };
+static_assert(sizeof(HashedFile) == 24, "a large set may hold most of the collection");
 
 struct FreeHashState {
   void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
@@ -239,7 +244,7 @@ class Classifier {
       if (readable.size() >= 2) complete = Refine(readable, &handles);
     } else {
       ShareClassesOfOneFile(hashed);
-      std::erase_if(hashed, [](const HashedFile& file) { return !file.whole; });
+      std::erase_if(hashed, [](const HashedFile& file) { return file.sameAs == kLeftOut; });
       std::sort(hashed.begin(), hashed.end(), [](const HashedFile& a, const HashedFile& b) {
         return std::tie(a.high, a.low, a.index) < std::tie(b.high, b.low, b.index);
       });
@@ -333,6 +338,7 @@ class Classifier {
     ParallelFor(slices, threads_, [&](std::size_t slice) {
       HashSlice(count * slice / slices, count * (slice + 1) / slices, hashed, opened);
     });
+    opened_.reserve(static_cast<std::size_t>(std::count(opened.begin(), opened.end(), 1)));
     for (std::size_t i = 0; i < count; ++i) {
       if (opened[i]) opened_.push_back(static_cast<Place>(i));
     }
@@ -417,8 +423,8 @@ class Classifier {
                      std::vector<HashedFile>& hashed) {
     hashed[i].high = hash.high64;
     hashed[i].low = hash.low64;
-    hashed[i].whole = true;
-    if (data != nullptr && slice.reference.Matches(i, data, count, hash)) hashed[i].sameAs = slice.reference.index;
+    const bool same = data != nullptr && slice.reference.Matches(i, data, count, hash);
+    hashed[i].sameAs = same ? slice.reference.index : kNoFile;
   }
 
   // Further paths of a file that was hashed under an earlier path share its
@@ -438,7 +444,7 @@ class Classifier {
       const HashedFile& first = hashed[byFile[k - 1]];
       if (idOf(byFile[k]) != idOf(byFile[k - 1])) continue;
       representative_[later.index] = representative_[first.index];
-      later.whole = false;
+      later.sameAs = kLeftOut;
     }
   }
 
