@@ -19,6 +19,9 @@ void DuplicateEngine::GetFiles(const std::string& path) {
 
 int DuplicateEngine::TakeOutCheckFiles() {
   results_.Clear();
+  // The walk is over: the table is only read until a deletion or the next
+  // walk changes it, and its lookups' room goes to the candidates.
+  table_.ReleaseLookups();
   CandidateRows rows = GroupExtraction(table_, stamps_, fs_, EffectiveThreads(readerThreads_)).TakeOut();
   if (settings_.SortFlag() && rows.Count() >= 2 && !stop_.IsSet()) rows.SortBySizeThenFolder();
   const auto count = static_cast<int>(rows.Count());

@@ -302,6 +302,8 @@ class SignatureTable::Index {
     mask_ = 0;
   }
 
+  bool Empty() const { return slots_.empty(); }
+
   // The slots hold pointers; their size is what is counted.
   std::size_t Bytes() const { return slots_.capacity() * sizeof(Entry*); }  // NOLINT(bugprone-sizeof-expression)
 
@@ -390,12 +392,44 @@ SignatureTable::PathNode* SignatureTable::MakeNode(const NewPath& path) {
   return node;
 }
 
-SignatureTable::LivePaths& SignatureTable::LivePathsOf(const Entry& entry) const { return *livePaths_.at(&entry); }
+// Both lookups throw std::bad_alloc when there is no room to make them again.
+SignatureTable::Index& SignatureTable::IndexOfEntries() {
+  if (entryCount_ > 0 && index_->Empty()) {
+    index_->Reserve(entryCount_);
+    for (Entry* head : heads_) {
+      for (Entry* entry = head; entry != nullptr; entry = entry->next) index_->Insert(entry, entry->Hash());
+    }
+  }
+  return *index_;
+}
+
+SignatureTable::LivePaths& SignatureTable::LivePathsOf(const Entry& entry) {
+  if (const auto found = livePaths_.find(&entry); found != livePaths_.end()) return *found->second;
+  auto made = std::make_unique<LivePaths>();
+  for (PathNode* node = entry.first; node != nullptr; node = node->next) {
+    if (!node->Removed()) made->nodes.insert(node);
+    made->last = node;
+  }
+  return *livePaths_.emplace(&entry, std::move(made)).first->second;
+}
+
+// Without room for the index, the signature's bucket still finds its entry:
+// a removal never fails for want of memory.
+SignatureTable::Entry* SignatureTable::FindEntry(const Key& key, std::string_view signature) {
+  try {
+    return IndexOfEntries().Find(key);
+  } catch (const std::bad_alloc&) {
+    for (Entry* entry = heads_[ElfHash(signature) % kBucketCount]; entry != nullptr; entry = entry->next) {
+      if (entry->Matches(key)) return entry;
+    }
+    return nullptr;
+  }
+}
 
 void SignatureTable::CreateEntry(const Key& key, std::string_view signature, const NewPath& path) {
   static_assert(alignof(Entry) <= kAlignment);
   // Everything that can fail comes before anything is linked.
-  index_->Reserve(entryCount_ + 1);
+  IndexOfEntries().Reserve(entryCount_ + 1);
   auto* entry = new (arena_->Allocate(Entry::BlockSize(key.bytes.size()))) Entry;
   entry->word = static_cast<std::uint32_t>(key.word);
   if (!key.bytes.empty()) std::memcpy(entry->KeyBytes(), key.bytes.data(), key.bytes.size());
@@ -436,7 +470,7 @@ int SignatureTable::AddHash(std::string_view signature, std::string_view path, s
     if (signature.size() > kLongestText) throw std::bad_alloc();
     const Key key(signature);
     const SplitText split = SplitForStorage(path);
-    Entry* entry = index_->Find(key);
+    Entry* entry = IndexOfEntries().Find(key);
     if (entry == nullptr) {
       CreateEntry(key, signature, {{folders_->Intern(split.folder, *arena_), split.name}, rest});
     } else if (entry->HasLongList()) {
@@ -474,19 +508,26 @@ int SignatureTable::AddHash(std::string_view signature, std::string_view path, s
 int SignatureTable::RemoveHash(std::string_view signature, std::string_view path) {
   if (signature.size() > kLongestText) return -1;
   const Key key(signature);
-  Entry* entry = index_->Find(key);
+  Entry* entry = FindEntry(key, signature);
   if (entry == nullptr) return -1;
   const SplitText split = SplitForStorage(path);
   const auto folder = folders_->Find(split.folder);
   if (!folder) return -1;
   const PathKey wanted{*folder, split.name};
   PathNode* found = nullptr;
+  LivePaths* live = nullptr;
   if (entry->HasLongList()) {
-    LivePaths& live = LivePathsOf(*entry);
-    const auto it = live.nodes.find(wanted);
-    if (it == live.nodes.end()) return -1;
+    try {
+      live = &LivePathsOf(*entry);
+    } catch (const std::bad_alloc&) {
+      // Without room for the set, the list itself is searched.
+    }
+  }
+  if (live != nullptr) {
+    const auto it = live->nodes.find(wanted);
+    if (it == live->nodes.end()) return -1;
     found = *it;
-    live.nodes.erase(it);
+    live->nodes.erase(it);
   } else {
     for (PathNode* node = entry->first; node != nullptr && found == nullptr; node = node->next) {
       if (!node->Removed() && node->Is(wanted)) found = node;
@@ -560,6 +601,11 @@ int SignatureTable::ClearHash() {
   entryCount_ = 0;
   cursor_ = Cursor{};
   return 0;
+}
+
+void SignatureTable::ReleaseLookups() {
+  decltype(livePaths_)().swap(livePaths_);
+  index_->Release();
 }
 
 std::size_t SignatureTable::SignatureCount() const { return entryCount_; }

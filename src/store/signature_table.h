@@ -61,6 +61,11 @@ class SignatureTable {
   // Empties the table. Always 0.
   int ClearHash();
 
+  // Lets go of what only speeds up finding a signature or a path (the index
+  // of signatures and the sets of long lists' live paths) while the table is
+  // only read; the next call that needs them makes them again.
+  void ReleaseLookups();
+
   // The texts that every path is kept under, each the path up to and with its
   // last separator ("/" or "\\"), numbered 0 .. FolderCount() - 1; a text may
   // be left with no live path.
@@ -92,7 +97,9 @@ class SignatureTable {
   void CreateEntry(const Key& key, std::string_view signature, const NewPath& path);
   void AppendPath(Entry& entry, PathNode* last, std::uint32_t nodeCount, const NewPath& path);
   PathNode* MakeNode(const NewPath& path);
-  LivePaths& LivePathsOf(const Entry& entry) const;
+  Index& IndexOfEntries();
+  Entry* FindEntry(const Key& key, std::string_view signature);
+  LivePaths& LivePathsOf(const Entry& entry);
 
   std::array<Entry*, kBucketCount> heads_{};
   std::array<Entry*, kBucketCount> tails_{};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -110,6 +111,34 @@ TEST(SignatureTableOutOfMemory, FailedAddsChangeNothingAndLaterAddsComplete) {
   EXPECT_EQ(table.RemoveHash("shared", "/copy/11"), 0);
   EXPECT_EQ(table.AddHash("shared", "/copy/3"), 0);
   EXPECT_EQ(table.GetFileCount(), 70 + 3 + 11);
+}
+
+// Lookups let go of are made again as they are needed; a removal that finds
+// no room for them searches the lists themselves.
+TEST(SignatureTableOutOfMemory, RemovalsNeedNoRoomForLookupsLetGoOf) {
+  const auto filled = [] {
+    auto table = std::make_unique<SignatureTable>();
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(table->AddHash("sig" + std::to_string(i % 2), "/p/" + std::to_string(i)), 0);
+    table->ReleaseLookups();
+    return table;
+  };
+  for (long k = 0;; ++k) {
+    const auto table = filled();
+    allocationsLeft = k;
+    const int result = table->RemoveHash("sig1", "/p/7");
+    const bool failureStruck = allocationsLeft < 0;
+    allocationsLeft = -1;
+    EXPECT_EQ(result, 0) << "allocation " << k;
+    EXPECT_EQ(table->GetFileCount(), 39);
+    EXPECT_EQ(table->RemoveHash("sig1", "/p/7"), -1);
+    if (!failureStruck || HasFailure()) break;
+  }
+  const auto table = filled();
+  for (int i = 40; i < 50; ++i) {
+    AddUnderFailures(*table, "sig" + std::to_string(i % 3), "/p/" + std::to_string(i));
+    ASSERT_FALSE(HasFailure());
+  }
+  EXPECT_EQ(table->GetFileCount(), 50);
 }
 
 }  // namespace
