@@ -405,12 +405,16 @@ SignatureTable::Index& SignatureTable::IndexOfEntries() {
 
 SignatureTable::LivePaths& SignatureTable::LivePathsOf(const Entry& entry) {
   if (const auto found = livePaths_.find(&entry); found != livePaths_.end()) return *found->second;
+  return *livePaths_.emplace(&entry, LivePathsFromList(entry)).first->second;
+}
+
+std::unique_ptr<SignatureTable::LivePaths> SignatureTable::LivePathsFromList(const Entry& entry) {
   auto made = std::make_unique<LivePaths>();
   for (PathNode* node = entry.first; node != nullptr; node = node->next) {
     if (!node->Removed()) made->nodes.insert(node);
     made->last = node;
   }
-  return *livePaths_.emplace(&entry, std::move(made)).first->second;
+  return made;
 }
 
 // Without room for the index, the signature's bucket still finds its entry:
@@ -453,10 +457,7 @@ void SignatureTable::AppendPath(Entry& entry, PathNode* last, std::uint32_t node
     live = &LivePathsOf(entry);
     live->nodes.insert(node);
   } else if (nodeCount >= kWalkedListLength) {
-    auto created = std::make_unique<LivePaths>();
-    for (PathNode* old = entry.first; old != nullptr; old = old->next) {
-      if (!old->Removed()) created->nodes.insert(old);
-    }
+    auto created = LivePathsFromList(entry);
     created->nodes.insert(node);
     live = livePaths_.emplace(&entry, std::move(created)).first->second.get();
     entry.word |= Entry::kLongList;

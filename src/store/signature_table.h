@@ -100,6 +100,7 @@ class SignatureTable {
   Index& IndexOfEntries();
   Entry* FindEntry(const Key& key, std::string_view signature);
   LivePaths& LivePathsOf(const Entry& entry);
+  static std::unique_ptr<LivePaths> LivePathsFromList(const Entry& entry);
 
   std::array<Entry*, kBucketCount> heads_{};
   std::array<Entry*, kBucketCount> tails_{};
