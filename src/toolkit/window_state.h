@@ -7,6 +7,7 @@
 
 namespace kestrilo {
 
+// The three menus first, then the controls of the command bar and the grid.
 enum class WindowControl { File1, Show1, Help1, FileAdd, FilterText, QuickCheck, InitInfo, StringGrid1, SortFlag };
 
 class WindowState {

@@ -28,14 +28,7 @@ namespace {
 
 constexpr int kWindowWidth = 576;
 constexpr int kWindowHeight = 357;
-// Refreshing more often than this only costs the job time.
-constexpr qint64 kRefreshIntervalMs = 30;
 
-struct Column {
-  int width;
-  const char* header;
-};
-constexpr Column kColumns[kGridColumns] = {{30, ""}, {110, "ファイル名"}, {70, "サイズ"}, {330, "パス"}};
 // The folder column takes the width the window gains over its first width;
 // the other columns keep theirs.
 constexpr int kGrowingColumn = kFolderColumn;
@@ -68,15 +61,9 @@ bool HasLocalFiles(const QMimeData* data) {
 }  // namespace
 
 TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
-    : dialogs_(dialogs),
-      fileSystem_(fileSystem),
-      chooseFont_(chooseFont ? std::move(chooseFont) : FontChooser(AskFont)),
-      session_(status_, settings_, fileSystem_),
-      grid_(session_.Results()),
-      jobs_(session_),
-      pump_([this] { RefreshFromJob(); }),
-      run_(jobs_, session_, status_, settings_, *this, pump_),
-      deletion_(grid_, session_.Results(), status_, dialogs_, fileSystem_) {
+    : chooseFont_(chooseFont ? std::move(chooseFont) : FontChooser(AskFont)),
+      pump_([this] { logic_.ShowJobProgress(); }),
+      logic_(*this, status_, pump_, dialogs, fileSystem) {
   setWindowTitle(QStringLiteral("Kestrilo"));
   setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -106,7 +93,6 @@ TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
 
   // Sees the Delete key before the focused control does.
   qApp->installEventFilter(this);
-  sinceRefresh_.start();
   FormCreate();
 }
 
@@ -154,18 +140,19 @@ void TForm1::BuildCommandBar() {
 
   // The jobs read these settings on the worker; the controls are disabled
   // while a job runs, so they only change while no worker exists.
-  settings_.filterText = FilterText->text().toStdString();
-  settings_.quickCheck = QuickCheck->isChecked();
-  settings_.sortFlag = SortFlag->isChecked();
+  MemoryJobSettings& settings = logic_.Settings();
+  settings.filterText = FilterText->text().toStdString();
+  settings.quickCheck = QuickCheck->isChecked();
+  settings.sortFlag = SortFlag->isChecked();
   connect(FilterText, &QLineEdit::textChanged, this,
-          [this](const QString& text) { settings_.filterText = text.toStdString(); });
-  connect(QuickCheck, &QCheckBox::toggled, this, [this](bool checked) { settings_.quickCheck = checked; });
-  connect(SortFlag, &QCheckBox::toggled, this, [this](bool checked) { settings_.sortFlag = checked; });
+          [&settings](const QString& text) { settings.filterText = text.toStdString(); });
+  connect(QuickCheck, &QCheckBox::toggled, this, [&settings](bool checked) { settings.quickCheck = checked; });
+  connect(SortFlag, &QCheckBox::toggled, this, [&settings](bool checked) { settings.sortFlag = checked; });
 }
 
 void TForm1::BuildGrid() {
   StringGrid1 = new QTableView;
-  model_ = new GridModel(grid_, this);
+  model_ = new GridModel(logic_.Cells(), this);
   StringGrid1->setHorizontalHeader(new GridHeaderView(StringGrid1));
   StringGrid1->setModel(model_);
   StringGrid1->setItemDelegate(new GridCellDelegate(StringGrid1));
@@ -190,7 +177,7 @@ void TForm1::BuildGrid() {
   connect(StringGrid1, &QTableView::clicked, this, [this] { StringGrid1Click(); });
   connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (current.isValid()) grid_.SetRow(GridModel::GridRow(current.row()));
+            if (current.isValid()) logic_.Cells().SetRow(GridModel::GridRow(current.row()));
           });
   StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(StringGrid1, &QTableView::customContextMenuRequested, this,
@@ -253,15 +240,13 @@ void TForm1::BuildMenus() {
   for (QMenu* menu : {File1, Show1, Help1, PopupMenu1}) menu->setFont(font());
 }
 
-void TForm1::FormCreate() {
-  GridRow headers;
+void TForm1::FormCreate() { logic_.FormCreate(); }
+
+void TForm1::ResetGrid(const ColumnWidths& widths) {
   for (int column = 0; column < kGridColumns; ++column) {
-    StringGrid1->setColumnWidth(column, kColumns[column].width + (column == kGrowingColumn ? WidthGained(width()) : 0));
-    headers[static_cast<std::size_t>(column)] = kColumns[column].header;
+    StringGrid1->setColumnWidth(
+        column, widths[static_cast<std::size_t>(column)] + (column == kGrowingColumn ? WidthGained(width()) : 0));
   }
-  grid_.SetHeaders(headers);
-  session_.Clear();
-  grid_.SetRow(1);
   model_->Reset();
   FollowGridRow();
 }
@@ -274,10 +259,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // The worker uses the grid and the table: the window closes only after the
-  // command that runs it has ended.
-  if (run_.IsRunning()) {
-    run_.RequestClose();
+  if (!logic_.MayClose()) {
     event->ignore();
     return;
   }
@@ -293,11 +275,11 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-  if (!run_.IsRunning() && HasLocalFiles(event->mimeData())) event->acceptProposedAction();
+  if (!logic_.IsRunning() && HasLocalFiles(event->mimeData())) event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-  if (run_.IsRunning() || !HasLocalFiles(event->mimeData())) {
+  if (logic_.IsRunning() || !HasLocalFiles(event->mimeData())) {
     event->ignore();
     return;
   }
@@ -340,39 +322,17 @@ bool TForm1::PreviewKey(QWidget* receiver, QKeyEvent* event) {
   return true;
 }
 
-void TForm1::FormKeyDown(int key) {
-  if (key == Qt::Key_Delete && !run_.IsRunning()) Delete1Click();
-}
+void TForm1::FormKeyDown(int key) { logic_.FormKeyDown(key == Qt::Key_Delete); }
 
 void TForm1::SetControlEnabled(WindowControl control, bool enabled) {
-  switch (control) {
-    case WindowControl::File1:
-      File1->menuAction()->setEnabled(enabled);
-      break;
-    case WindowControl::Show1:
-      Show1->menuAction()->setEnabled(enabled);
-      break;
-    case WindowControl::Help1:
-      Help1->menuAction()->setEnabled(enabled);
-      break;
-    case WindowControl::FileAdd:
-      FileAdd->setEnabled(enabled);
-      break;
-    case WindowControl::FilterText:
-      FilterText->setEnabled(enabled);
-      break;
-    case WindowControl::QuickCheck:
-      QuickCheck->setEnabled(enabled);
-      break;
-    case WindowControl::InitInfo:
-      InitInfo->setEnabled(enabled);
-      break;
-    case WindowControl::StringGrid1:
-      StringGrid1->setEnabled(enabled);
-      break;
-    case WindowControl::SortFlag:
-      SortFlag->setEnabled(enabled);
-      break;
+  // In the order of WindowControl: the three menus, then the controls.
+  const QMenu* menus[] = {File1, Show1, Help1};
+  QWidget* controls[] = {FileAdd, FilterText, QuickCheck, InitInfo, StringGrid1, SortFlag};
+  const auto index = static_cast<std::size_t>(control);
+  if (index < std::size(menus)) {
+    menus[index]->menuAction()->setEnabled(enabled);
+  } else {
+    controls[index - std::size(menus)]->setEnabled(enabled);
   }
 }
 
@@ -380,60 +340,53 @@ void TForm1::SetCheckStartCaption(const std::string& caption) { CheckStart->setT
 
 std::string TForm1::CheckStartCaption() const { return CheckStart->text().toStdString(); }
 
-void TForm1::RefreshFromJob() {
-  if (!sinceRefresh_.hasExpired(kRefreshIntervalMs)) return;
-  sinceRefresh_.restart();
+void TForm1::ShowLatest() {
   status_.Flush();
   model_->Refresh();
   FollowGridRow();
 }
 
-void TForm1::FinishCommand() {
-  status_.Flush();
-  model_->Refresh();
-  FollowGridRow();
-  if (run_.CloseRequested() && !run_.IsRunning()) {
-    QMetaObject::invokeMethod(
-        this, [this] { close(); }, Qt::QueuedConnection);
-  }
+void TForm1::CloseLater() {
+  QMetaObject::invokeMethod(
+      this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void TForm1::ShowAboutBox() {
+  setEnabled(false);
+  AboutBox->show();
+}
+
+bool TForm1::TopMost() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+void TForm1::SetTopMost(bool on) {
+  // Qt re-creates a shown window whose flags change, so it is shown again in
+  // both directions.
+  if (on) hide();
+  setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  show();
+  bTopWindow->setChecked(on);
 }
 
 void TForm1::FollowGridRow() {
-  const int row = GridModel::ViewRow(grid_.Row());
+  const int row = GridModel::ViewRow(logic_.Cells().Row());
   if (row < 0 || row >= model_->rowCount()) return;
   const QModelIndex current = StringGrid1->currentIndex();
   if (current.isValid() && current.row() == row) return;
   StringGrid1->setCurrentIndex(model_->index(row, current.isValid() ? current.column() : 0));
 }
 
-void TForm1::CheckStartClick() {
-  run_.CheckStartClick();
-  FinishCommand();
-}
+void TForm1::CheckStartClick() { logic_.CheckStartClick(); }
 
 void TForm1::Exit1Click() { close(); }
 
-void TForm1::About1Click() {
-  status_.SetPanelText(1, "");
-  setEnabled(false);
-  AboutBox->show();
-}
+void TForm1::About1Click() { logic_.About1Click(); }
 
-void TForm1::StringGrid1Click() { status_.SetPanelText(1, ""); }
+void TForm1::StringGrid1Click() { logic_.StringGrid1Click(); }
 
-void TForm1::Delete1Click() {
-  deletion_.Delete1Click();
-  FinishCommand();
-}
+void TForm1::Delete1Click() { logic_.Delete1Click(); }
 
-void TForm1::N4Click() {
-  deletion_.N4Click();
-  FinishCommand();
-}
+void TForm1::N4Click() { logic_.N4Click(); }
 
-void TForm1::A2Click() {
-  deletion_.A2Click();
-  FinishCommand();
-}
+void TForm1::A2Click() { logic_.A2Click(); }
 
 }  // namespace kestrilo

@@ -1,12 +1,11 @@
 #pragma once
 // The main window: the command bar, the result grid, the status bar, the main
-// menu and the grid's pop-up menu. Every command is a handler of this class;
-// the long jobs run through run control, which keeps the window responsive
-// while they run and disables the commands that would disturb them.
+// menu and the grid's pop-up menu. Every command is a handler of this class,
+// which turns Qt's signals and events into the shared window logic's calls;
+// what is Qt's own (widgets, the font dialog, drops, the key preview) stays here.
 
 #include <QAction>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,23 +21,18 @@
 #include <string>
 #include <vector>
 
-#include "check/check_session.h"
-#include "check/result_cells.h"
-#include "delete/deletion_commands.h"
 #include "platform/file_system.h"
-#include "run/job_bodies.h"
-#include "run/run_control.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/job_settings.h"
-#include "toolkit/window_state.h"
+#include "toolkit/window_view.h"
 #include "ui/about_box.h"
 #include "ui/grid_model.h"
 #include "ui/qt_event_pump.h"
 #include "ui/window_status_panels.h"
+#include "window/main_window_logic.h"
 
 namespace kestrilo {
 
-class TForm1 final : public QMainWindow, private WindowState {
+class TForm1 final : public QMainWindow, private WindowView {
  public:
   // Asks for a font, offering `current`; nothing when the user cancels.
   using FontChooser = std::function<std::optional<QFont>(const QFont& current, QWidget* owner)>;
@@ -111,9 +105,9 @@ class TForm1 final : public QMainWindow, private WindowState {
   void A2Click();
   void FormKeyDown(int key);
 
-  const SignatureTable& Table() const { return session_.Table(); }
-  const ResultCells& Cells() const { return grid_; }
-  const RunControl& Run() const { return run_; }
+  const SignatureTable& Table() const { return logic_.Session().Table(); }
+  const ResultCells& Cells() const { return logic_.Cells(); }
+  const RunControl& Run() const { return logic_.Run(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -127,43 +121,34 @@ class TForm1 final : public QMainWindow, private WindowState {
   void SetControlEnabled(WindowControl control, bool enabled) override;
   void SetCheckStartCaption(const std::string& caption) override;
   std::string CheckStartCaption() const override;
+  void ResetGrid(const ColumnWidths& widths) override;
+  void ShowLatest() override;
+  void CloseLater() override;
+  void ShowAboutBox() override;
+  bool TopMost() const override;
+  void SetTopMost(bool on) override;
 
   void BuildCommandBar();
   void BuildGrid();
   void BuildStatusBar();
   void BuildMenus();
-  // Shows what the running job wrote, a few dozen times a second at most.
-  void RefreshFromJob();
-  // After a command: the window shows its final texts and cells, and closes
-  // if that was asked while the command ran.
-  void FinishCommand();
   void FollowGridRow();
   // Runs the window's key handler on a key at its first stop; true when the
   // key has been delivered whole.
   bool PreviewKey(QWidget* receiver, QKeyEvent* event);
 
-  Dialogs& dialogs_;
-  FileSystem& fileSystem_;
   FontChooser chooseFont_;
 
   WindowStatusPanels status_;
-  MemoryJobSettings settings_;
-  CheckSession session_;
-  ResultCells grid_;
-  SessionJobBodies jobs_;
   QtEventPump pump_;
-  RunControl run_;
-  DeletionCommands deletion_;
+  MainWindowLogic logic_;
 
   GridModel* model_ = nullptr;
   // A previewed key is on its way to its control.
   bool passingKeyOn_ = false;
-  QElapsedTimer sinceRefresh_;
   std::unique_ptr<TAboutBox> aboutBox_;
   // What the font dialog offers next: the font last chosen in it.
   QFont fontDialogFont_;
-  // What the save dialog offers next.
-  std::string saveFileName_;
 };
 
 }  // namespace kestrilo

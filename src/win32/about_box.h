@@ -2,6 +2,7 @@
 // The about box: top-most and modeless, shown over a disabled main window,
 // centred on it each time it opens; OK, Enter and its close box hide it and
 // enable the main window again. Esc does nothing, there is no cancel button.
+// Its sizes are 96-DPI figures scaled by the DPI of the display it is on.
 
 #include <windows.h>
 
@@ -9,8 +10,8 @@ namespace kestrilo::win32 {
 
 class TAboutBox {
  public:
-  // The box is created hidden; `font` stays the caller's.
-  TAboutBox(HWND mainWindow, HFONT font);
+  // The box is created hidden.
+  explicit TAboutBox(HWND mainWindow);
   ~TAboutBox();
   TAboutBox(const TAboutBox&) = delete;
   TAboutBox& operator=(const TAboutBox&) = delete;
@@ -33,9 +34,13 @@ class TAboutBox {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Size, places, font and icon for `dpi`.
+  void ApplyDpi(int dpi);
 
   HWND mainWindow_;
   HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+  HICON icon_ = nullptr;
 };
 
 }  // namespace kestrilo::win32

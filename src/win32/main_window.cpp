@@ -5,10 +5,12 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "win32/bevel_panel.h"
 #include "win32/command_ids.h"
+#include "win32/dpi.h"
 #include "win32/resource_ids.h"
 #include "win32/wide.h"
 #include "win32/window_font.h"
@@ -18,18 +20,38 @@ namespace kestrilo::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// Sizes at 96 DPI.
 constexpr int kWindowWidth = 576;
 constexpr int kWindowHeight = 357;
 constexpr int kCommandBarHeight = 41;
 constexpr int kStatusBarHeight = 19;
-// Refreshing more often than this only costs the job time.
-constexpr ULONGLONG kRefreshIntervalMs = 30;
+constexpr int kStatusPanel0Width = 150;
+// The smallest grid still shows its header and two rows.
+constexpr int kGridMinimumRows = 2;
 
-struct Column {
-  int width;
-  const char* header;
+// A control of the command bar and its place there at 96 DPI.
+struct BarControl {
+  HWND TForm1::*member;
+  const wchar_t* windowClass;
+  const wchar_t* text;
+  DWORD style;
+  DWORD exStyle;
+  int id;
+  int left, top, width, height;
 };
-constexpr Column kColumns[kGridColumns] = {{30, ""}, {110, "ファイル名"}, {70, "サイズ"}, {330, "パス"}};
+
+// In the command bar's tab order.
+constexpr BarControl kBarControls[] = {
+    {&TForm1::CheckStart, L"BUTTON", L"調査開始", BS_PUSHBUTTON, 0, kCheckStartId, 160, 8, 75, 25},
+    {&TForm1::FileAdd, L"BUTTON", L"フォルダを追加", BS_PUSHBUTTON, 0, kFileAddId, 8, 8, 97, 25},
+    {&TForm1::InitInfo, L"BUTTON", L"情報初期化", BS_PUSHBUTTON, 0, kInitInfoId, 488, 8, 75, 25},
+    {&TForm1::FilterText, L"EDIT", L"*.*", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kFilterTextId, 112, 10, 41, 20},
+    {&TForm1::QuickCheck, L"BUTTON", L"追加後すぐ調査", BS_AUTOCHECKBOX, 0, kQuickCheckId, 240, 12, 121, 17},
+    {&TForm1::SortFlag, L"BUTTON", L"サイズでソート", BS_AUTOCHECKBOX, 0, kSortFlagId, 368, 12, 113, 17},
+};
+// The right edge of the command bar's last control.
+constexpr int kCommandBarRight = 488 + 75;
 
 // Positions of the three menus in the menu bar.
 constexpr UINT kFile1Position = 0;
@@ -48,15 +70,6 @@ std::optional<ChosenFont> AskFont(const ChosenFont& current, HWND owner) {
   return ChosenFont{font, dialog.rgbColors};
 }
 
-HWND Control(const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle, RECT place, HWND parent,
-             int id, HFONT font) {
-  HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, place.left,
-                                 place.top, place.right, place.bottom, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return control;
-}
-
 std::string TextOf(HWND control) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
@@ -65,19 +78,19 @@ std::string TextOf(HWND control) {
 
 bool IsChecked(HWND checkBox) { return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+int HeightOf(HWND window) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  return rect.bottom - rect.top;
+}
+
 }  // namespace
 
 TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
-    : dialogs_(dialogs),
-      fileSystem_(fileSystem),
-      chooseFont_(chooseFont ? std::move(chooseFont) : FontChooser(AskFont)),
-      session_(status_, settings_, fileSystem_),
-      grid_(session_.Results()),
-      jobs_(session_),
-      pump_([this](MSG& message) { DispatchOne(message); }, [this] { RefreshFromJob(); }),
-      run_(jobs_, session_, status_, settings_, *this, pump_),
-      deletion_(grid_, session_.Results(), status_, dialogs_, fileSystem_),
-      resultGrid_(grid_) {
+    : chooseFont_(chooseFont ? std::move(chooseFont) : FontChooser(AskFont)),
+      pump_([this](MSG& message) { DispatchOne(message); }, [this] { logic_.ShowJobProgress(); }),
+      logic_(*this, status_, pump_, dialogs, fileSystem),
+      resultGrid_(logic_.Cells()) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   static const bool registered = [instance] {
     WNDCLASSEXW windowClass{};
@@ -92,41 +105,40 @@ TForm1::TForm1(Dialogs& dialogs, FileSystem& fileSystem, FontChooser chooseFont)
   }();
   (void)registered;
 
-  const LOGFONTW font = WindowLogFont();
-  windowFont_ = CreateFontIndirectW(&font);
-  gridFont_ = CreateFontIndirectW(&font);
-  fontDialogFont_ = {font, GetSysColor(COLOR_WINDOWTEXT)};
-
+  fontDialogFont_ = {WindowLogFont(), GetSysColor(COLOR_WINDOWTEXT)};
   BuildMenus();
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kWindowWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
-  hwnd_ = CreateWindowExW(0, kClassName, L"Kestrilo", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, kWindowWidth,
-                          kWindowHeight, nullptr, MainMenu1, instance, nullptr);
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+  // Made at its first size once it knows the display it is on.
+  hwnd_ = CreateWindowExW(0, kClassName, L"Kestrilo", kStyle, 0, 0, kWindowWidth, kWindowHeight, nullptr, MainMenu1,
+                          instance, nullptr);
+  dpi_ = DpiOf(hwnd_);
+  const int width = Scaled(kWindowWidth, dpi_);
+  const int height = Scaled(kWindowHeight, dpi_);
 
+  Panel1 = CreateBevelPanel(hwnd_, kPanel1Id, {0, 0, width, Scaled(kCommandBarHeight, dpi_)}, BDR_RAISEDOUTER);
+  for (const BarControl& control : kBarControls) {
+    this->*control.member = CreateWindowExW(
+        control.exStyle, control.windowClass, control.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | control.style, 0, 0, 0,
+        0, Panel1, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+  }
   BuildCommandBar();
   resultGrid_.Create(hwnd_, kStringGrid1Id);
   StringGrid1 = resultGrid_.Handle();
-  resultGrid_.SetGridFont(gridFont_, fontDialogFont_.colour);
   resultGrid_.onClick = [this] { StringGrid1Click(); };
   resultGrid_.onContextMenu = [this](POINT at) {
     TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
   };
-
-  StatusBar1 = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1Id)), instance, nullptr);
-  SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
-  SendMessageW(StatusBar1, SB_SETMINHEIGHT, kStatusBarHeight, 0);
-  // Panel 0 is 150 wide; the message panel takes the rest, so that long
-  // messages can be read.
-  const int edges[2] = {150, -1};
-  SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  // A panel that cuts its text shows it whole in a tooltip.
+  StatusBar1 =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | SBARS_TOOLTIPS, 0, 0, 0, 0,
+                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1Id)), instance, nullptr);
   status_.Attach(StatusBar1);
 
-  AboutBox = std::make_unique<TAboutBox>(hwnd_, windowFont_);
+  ApplyDpi(dpi_);
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  AboutBox = std::make_unique<TAboutBox>(hwnd_);
   Layout();
-  lastRefresh_ = GetTickCount64();
   FormCreate();
 }
 
@@ -142,21 +154,11 @@ TForm1::~TForm1() {
 }
 
 void TForm1::BuildCommandBar() {
-  Panel1 = CreateBevelPanel(hwnd_, kPanel1Id, {0, 0, kWindowWidth, kCommandBarHeight}, BDR_RAISEDOUTER);
-  // Created in the tab order of the command bar.
-  CheckStart = Control(L"BUTTON", L"調査開始", BS_PUSHBUTTON, 0, {160, 8, 75, 25}, Panel1, kCheckStartId, windowFont_);
-  FileAdd = Control(L"BUTTON", L"フォルダを追加", BS_PUSHBUTTON, 0, {8, 8, 97, 25}, Panel1, kFileAddId, windowFont_);
-  InitInfo = Control(L"BUTTON", L"情報初期化", BS_PUSHBUTTON, 0, {488, 8, 75, 25}, Panel1, kInitInfoId, windowFont_);
-  FilterText =
-      Control(L"EDIT", L"*.*", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {112, 10, 41, 20}, Panel1, kFilterTextId, windowFont_);
-  QuickCheck =
-      Control(L"BUTTON", L"追加後すぐ調査", BS_AUTOCHECKBOX, 0, {240, 12, 121, 17}, Panel1, kQuickCheckId, windowFont_);
-  SortFlag =
-      Control(L"BUTTON", L"サイズでソート", BS_AUTOCHECKBOX, 0, {368, 12, 113, 17}, Panel1, kSortFlagId, windowFont_);
   SendMessageW(SortFlag, BM_SETCHECK, BST_CHECKED, 0);
-  settings_.filterText = TextOf(FilterText);
-  settings_.quickCheck = IsChecked(QuickCheck);
-  settings_.sortFlag = IsChecked(SortFlag);
+  MemoryJobSettings& settings = logic_.Settings();
+  settings.filterText = TextOf(FilterText);
+  settings.quickCheck = IsChecked(QuickCheck);
+  settings.sortFlag = IsChecked(SortFlag);
 }
 
 void TForm1::BuildMenus() {
@@ -191,17 +193,65 @@ void TForm1::BuildMenus() {
   AppendMenuW(PopupMenu1, MF_STRING, kA2Id, L"同一ドライブの重複ファイルを全て削除(&A)");
 }
 
+void TForm1::ApplyDpi(int dpi) {
+  widthGained_ = MulDiv(widthGained_, dpi, dpi_);
+  dpi_ = dpi;
+  HFONT oldWindowFont = windowFont_;
+  HFONT oldGridFont = gridFont_;
+  const LOGFONTW windowFont = ScaledFont(WindowLogFont(), dpi_);
+  windowFont_ = CreateFontIndirectW(&windowFont);
+  const LOGFONTW gridFont = ScaledFont(fontDialogFont_.font, dpi_);
+  gridFont_ = CreateFontIndirectW(&gridFont);
+
+  for (HWND window : {hwnd_, StatusBar1, FileAdd, FilterText, CheckStart, QuickCheck, SortFlag, InitInfo}) {
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), TRUE);
+  }
+  resultGrid_.SetGridFont(gridFont_, fontDialogFont_.colour);
+  resultGrid_.SetDpi(dpi_);
+  SendMessageW(StatusBar1, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(kStatusBarHeight, dpi_)), 0);
+  // Panel 0 is 150 wide; the message panel takes the rest, so that long
+  // messages can be read.
+  const int edges[2] = {Scaled(kStatusPanel0Width, dpi_), -1};
+  SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  if (oldWindowFont != nullptr) DeleteObject(oldWindowFont);
+  if (oldGridFont != nullptr) DeleteObject(oldGridFont);
+}
+
 void TForm1::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
   SendMessageW(StatusBar1, WM_SIZE, 0, 0);
-  RECT status;
-  GetWindowRect(StatusBar1, &status);
-  const int statusHeight = status.bottom - status.top;
+  const int statusHeight = HeightOf(StatusBar1);
   const int width = client.right;
-  MoveWindow(Panel1, 0, 0, width, kCommandBarHeight, TRUE);
-  MoveWindow(StringGrid1, 0, kCommandBarHeight, width,
-             std::max(0, static_cast<int>(client.bottom) - kCommandBarHeight - statusHeight), TRUE);
+  const int barHeight = Scaled(kCommandBarHeight, dpi_);
+  MoveWindow(Panel1, 0, 0, width, barHeight, TRUE);
+  for (const BarControl& control : kBarControls) {
+    const RECT place = ScaledPlace(control.left, control.top, control.width, control.height, dpi_);
+    MoveWindow(this->*control.member, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+  }
+  MoveWindow(StringGrid1, 0, barHeight, width, std::max(0, static_cast<int>(client.bottom) - barHeight - statusHeight),
+             TRUE);
+
+  // The folder column takes the width the window gains over its first
+  // width, by difference, so that a width the user gave it stays.
+  RECT outer;
+  GetWindowRect(hwnd_, &outer);
+  const int gained = std::max(0, static_cast<int>(outer.right - outer.left) - Scaled(kWindowWidth, dpi_));
+  if (gained != widthGained_) {
+    resultGrid_.SetColumnWidth(kFolderColumn, resultGrid_.ColumnWidth(kFolderColumn) + gained - widthGained_);
+    widthGained_ = gained;
+  }
+}
+
+SIZE TForm1::MinimumSize() const {
+  const int gridHeight = (1 + kGridMinimumRows) * resultGrid_.RowHeight() + 2 * GetSystemMetrics(SM_CYEDGE) +
+                         GetSystemMetrics(SM_CYHSCROLL);
+  const SIZE client{Scaled(kCommandBarRight, dpi_),
+                    Scaled(kCommandBarHeight, dpi_) + gridHeight + HeightOf(StatusBar1)};
+  const SIZE outer = OuterSize(client, kStyle, 0, true, dpi_);
+  // Never more than the window's first size, which the window always keeps.
+  return {std::min(outer.cx, static_cast<LONG>(Scaled(kWindowWidth, dpi_))),
+          std::min(outer.cy, static_cast<LONG>(Scaled(kWindowHeight, dpi_)))};
 }
 
 void TForm1::Show() {
@@ -211,6 +261,17 @@ void TForm1::Show() {
 }
 
 bool TForm1::TopMost() const { return (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+void TForm1::SetTopMost(bool on) {
+  if (on) {
+    ShowWindow(hwnd_, SW_HIDE);
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(hwnd_, SW_SHOW);
+  } else {
+    SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+  CheckMenuItem(MainMenu1, kbTopWindowId, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
 
 int TForm1::Run() {
   MSG message;
@@ -249,6 +310,20 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_DPICHANGED: {
+      ApplyDpi(HIWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout();
+      return 0;
+    }
+    case WM_GETMINMAXINFO: {
+      const SIZE smallest = MinimumSize();
+      auto* sizes = reinterpret_cast<MINMAXINFO*>(lParam);
+      sizes->ptMinTrackSize = {smallest.cx, smallest.cy};
+      return 0;
+    }
     case WM_SHOWWINDOW:
       if (wParam) FormShow();
       break;
@@ -259,12 +334,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_CLOSE:
-      // The worker uses the grid and the table: the window closes only after
-      // the command that runs it has ended.
-      if (run_.IsRunning()) {
-        run_.RequestClose();
-        return 0;
-      }
+      if (!logic_.MayClose()) return 0;
       ShowWindow(AboutBox->Handle(), SW_HIDE);
       DestroyWindow(hwnd_);
       return 0;
@@ -278,15 +348,16 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TForm1::OnCommand(int id, int notification) {
+  MemoryJobSettings& settings = logic_.Settings();
   switch (id) {
     case kFilterTextId:
-      if (notification == EN_CHANGE) settings_.filterText = TextOf(FilterText);
+      if (notification == EN_CHANGE) settings.filterText = TextOf(FilterText);
       return;
     case kQuickCheckId:
-      settings_.quickCheck = IsChecked(QuickCheck);
+      settings.quickCheck = IsChecked(QuickCheck);
       return;
     case kSortFlagId:
-      settings_.sortFlag = IsChecked(SortFlag);
+      settings.sortFlag = IsChecked(SortFlag);
       return;
     case kCheckStartId:
       CheckStartClick();
@@ -296,106 +367,49 @@ void TForm1::OnCommand(int id, int notification) {
   }
   // Everything else starts a job or changes the data: not while one runs
   // (its controls and menus are disabled then).
-  if (run_.IsRunning()) return;
-  switch (id) {
-    case kFileAddId:
-      FileAddClick();
-      break;
-    case kInitInfoId:
-      InitInfoClick();
-      break;
-    case kA1Id:
-      A1Click();
-      break;
-    case kF1Id:
-      F1Click();
-      break;
-    case kSaveAs1Id:
-      SaveAs1Click();
-      break;
-    case kZ1Id:
-      Z1Click();
-      break;
-    case kExit1Id:
-      Exit1Click();
-      break;
-    case kbTopWindowId:
-      bTopWindowClick();
-      break;
-    case kFont1Id:
-      Font1Click();
-      break;
-    case kAbout1Id:
-      About1Click();
-      break;
-    case kC1Id:
-      C1Click();
-      break;
-    case kDelete1Id:
-      Delete1Click();
-      break;
-    case kN4Id:
-      N4Click();
-      break;
-    case kA2Id:
-      A2Click();
-      break;
-    default:
-      break;
+  if (logic_.IsRunning()) return;
+  using Handler = void (TForm1::*)();
+  static constexpr std::pair<int, Handler> kHandlers[] = {
+      {kFileAddId, &TForm1::FileAddClick}, {kInitInfoId, &TForm1::InitInfoClick},
+      {kA1Id, &TForm1::A1Click},           {kF1Id, &TForm1::F1Click},
+      {kSaveAs1Id, &TForm1::SaveAs1Click}, {kZ1Id, &TForm1::Z1Click},
+      {kExit1Id, &TForm1::Exit1Click},     {kbTopWindowId, &TForm1::bTopWindowClick},
+      {kFont1Id, &TForm1::Font1Click},     {kAbout1Id, &TForm1::About1Click},
+      {kC1Id, &TForm1::C1Click},           {kDelete1Id, &TForm1::Delete1Click},
+      {kN4Id, &TForm1::N4Click},           {kA2Id, &TForm1::A2Click},
+  };
+  for (const auto& [handlerId, handler] : kHandlers) {
+    if (handlerId == id) {
+      (this->*handler)();
+      return;
+    }
   }
 }
 
-void TForm1::FormCreate() {
-  GridRow headers;
+void TForm1::FormCreate() { logic_.FormCreate(); }
+
+void TForm1::ResetGrid(const ColumnWidths& widths) {
   for (int column = 0; column < kGridColumns; ++column) {
-    resultGrid_.SetColumnWidth(column, kColumns[column].width);
-    headers[static_cast<std::size_t>(column)] = kColumns[column].header;
+    resultGrid_.SetColumnWidth(
+        column, Scaled(widths[static_cast<std::size_t>(column)], dpi_) + (column == kFolderColumn ? widthGained_ : 0));
   }
-  grid_.SetHeaders(headers);
-  session_.Clear();
-  grid_.SetRow(1);
   resultGrid_.Reset();
 }
 
 void TForm1::FormShow() { DragAcceptFiles(hwnd_, TRUE); }
 
-void TForm1::FormKeyDown(WPARAM key) {
-  if (key == VK_DELETE && !run_.IsRunning()) Delete1Click();
-}
+void TForm1::FormKeyDown(WPARAM key) { logic_.FormKeyDown(key == VK_DELETE); }
 
 void TForm1::SetControlEnabled(WindowControl control, bool enabled) {
-  const auto menu = [this, enabled](UINT position) {
-    EnableMenuItem(MainMenu1, position, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+  // In the order of WindowControl: the three menus, then the controls.
+  constexpr UINT menus[] = {kFile1Position, kShow1Position, kHelp1Position};
+  const HWND controls[] = {FileAdd, FilterText, QuickCheck, InitInfo, StringGrid1, SortFlag};
+  const auto index = static_cast<std::size_t>(control);
+  if (index < std::size(menus)) {
+    EnableMenuItem(MainMenu1, menus[index], MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(hwnd_);
-  };
-  switch (control) {
-    case WindowControl::File1:
-      menu(kFile1Position);
-      break;
-    case WindowControl::Show1:
-      menu(kShow1Position);
-      break;
-    case WindowControl::Help1:
-      menu(kHelp1Position);
-      break;
-    case WindowControl::FileAdd:
-      EnableWindow(FileAdd, enabled);
-      break;
-    case WindowControl::FilterText:
-      EnableWindow(FilterText, enabled);
-      break;
-    case WindowControl::QuickCheck:
-      EnableWindow(QuickCheck, enabled);
-      break;
-    case WindowControl::InitInfo:
-      EnableWindow(InitInfo, enabled);
-      break;
-    case WindowControl::StringGrid1:
-      EnableWindow(StringGrid1, enabled);
-      break;
-    case WindowControl::SortFlag:
-      EnableWindow(SortFlag, enabled);
-      break;
+  } else {
+    EnableWindow(controls[index - std::size(menus)], enabled);
   }
 }
 
@@ -403,34 +417,24 @@ void TForm1::SetCheckStartCaption(const std::string& caption) { SetWindowTextW(C
 
 std::string TForm1::CheckStartCaption() const { return TextOf(CheckStart); }
 
-void TForm1::RefreshFromJob() {
-  const ULONGLONG now = GetTickCount64();
-  if (now - lastRefresh_ < kRefreshIntervalMs) return;
-  lastRefresh_ = now;
+void TForm1::ShowLatest() {
   status_.Flush();
   resultGrid_.Refresh();
 }
 
-void TForm1::FinishCommand() {
-  status_.Flush();
-  resultGrid_.Refresh();
-  if (run_.CloseRequested() && !run_.IsRunning()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+void TForm1::CloseLater() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void TForm1::ShowAboutBox() {
+  EnableWindow(hwnd_, FALSE);
+  ShowWindow(AboutBox->Handle(), SW_SHOW);
 }
 
-void TForm1::AddPaths(const std::vector<std::string>& paths) {
-  run_.AddPaths(paths);
-  FinishCommand();
-}
-
-void TForm1::CheckStartClick() {
-  run_.CheckStartClick();
-  FinishCommand();
-}
+void TForm1::CheckStartClick() { logic_.CheckStartClick(); }
 
 void TForm1::WMDropFiles(HDROP drop) {
   std::vector<std::string> paths;
   // A drop while a job runs starts no second one.
-  if (!run_.IsRunning()) {
+  if (!logic_.IsRunning()) {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT index = 0; index < count; ++index) {
       std::wstring path(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
@@ -439,32 +443,19 @@ void TForm1::WMDropFiles(HDROP drop) {
     }
   }
   DragFinish(drop);
-  if (!paths.empty()) AddPaths(paths);
+  logic_.WMDropFiles(paths);
 }
 
 void TForm1::Exit1Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
-void TForm1::About1Click() {
-  status_.SetPanelText(1, "");
-  EnableWindow(hwnd_, FALSE);
-  ShowWindow(AboutBox->Handle(), SW_SHOW);
-}
+void TForm1::About1Click() { logic_.About1Click(); }
 
-void TForm1::StringGrid1Click() { status_.SetPanelText(1, ""); }
+void TForm1::StringGrid1Click() { logic_.StringGrid1Click(); }
 
-void TForm1::Delete1Click() {
-  deletion_.Delete1Click();
-  FinishCommand();
-}
+void TForm1::Delete1Click() { logic_.Delete1Click(); }
 
-void TForm1::N4Click() {
-  deletion_.N4Click();
-  FinishCommand();
-}
+void TForm1::N4Click() { logic_.N4Click(); }
 
-void TForm1::A2Click() {
-  deletion_.A2Click();
-  FinishCommand();
-}
+void TForm1::A2Click() { logic_.A2Click(); }
 
 }  // namespace kestrilo::win32

@@ -1,8 +1,12 @@
 #pragma once
 // The main window on Win32: the command bar, the result grid, the status bar,
 // the main menu and the grid's pop-up menu. Every command is a handler of this
-// class; the long jobs run through run control, which keeps the window
-// responsive while they run and disables the commands that would disturb them.
+// class, which turns the window's messages into the shared window logic's
+// calls; what is Win32's own (controls, fonts, the display scale, the font
+// dialog, drops, the key preview) stays here.
+//
+// Sizes are 96-DPI figures scaled by the DPI the window reports; the window
+// lays itself out again when it moves to a display of another scale.
 
 #include <windows.h>
 
@@ -12,19 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "check/check_session.h"
-#include "check/result_cells.h"
-#include "delete/deletion_commands.h"
 #include "platform/file_system.h"
-#include "run/job_bodies.h"
-#include "run/run_control.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/job_settings.h"
-#include "toolkit/window_state.h"
+#include "toolkit/window_view.h"
 #include "win32/about_box.h"
 #include "win32/result_grid.h"
 #include "win32/win32_event_pump.h"
 #include "win32/win32_status_panels.h"
+#include "window/main_window_logic.h"
 
 namespace kestrilo::win32 {
 
@@ -34,7 +33,7 @@ struct ChosenFont {
   COLORREF colour = 0;
 };
 
-class TForm1 final : private WindowState {
+class TForm1 final : private WindowView {
  public:
   // Asks for a font, offering `current`; nothing when the user cancels.
   using FontChooser = std::function<std::optional<ChosenFont>(const ChosenFont& current, HWND owner)>;
@@ -98,9 +97,11 @@ class TForm1 final : private WindowState {
   // The message loop of the program; returns the quit code.
   int Run();
 
-  bool TopMost() const;
-  const SignatureTable& Table() const { return session_.Table(); }
-  const ResultCells& Cells() const { return grid_; }
+  bool TopMost() const override;
+  // The DPI the window is laid out for.
+  int Dpi() const { return dpi_; }
+  const SignatureTable& Table() const { return logic_.Session().Table(); }
+  const ResultCells& Cells() const { return logic_.Cells(); }
   const ResultGrid& Grid() const { return resultGrid_; }
 
  private:
@@ -108,42 +109,41 @@ class TForm1 final : private WindowState {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int notification);
   void Layout();
+  // Fonts, sizes and the grid's columns for `dpi`.
+  void ApplyDpi(int dpi);
+  // The smallest outer size that keeps the command bar whole and shows the
+  // grid's header and two rows.
+  SIZE MinimumSize() const;
 
   void SetControlEnabled(WindowControl control, bool enabled) override;
   void SetCheckStartCaption(const std::string& caption) override;
   std::string CheckStartCaption() const override;
+  void ResetGrid(const ColumnWidths& widths) override;
+  void ShowLatest() override;
+  void CloseLater() override;
+  void ShowAboutBox() override;
+  void SetTopMost(bool on) override;
 
   void BuildCommandBar();
   void BuildMenus();
-  void AddPaths(const std::vector<std::string>& paths);
-  // Shows what the running job wrote, a few dozen times a second at most.
-  void RefreshFromJob();
-  // After a command: the window shows its final texts and cells, and closes
-  // if that was asked while the command ran.
-  void FinishCommand();
 
-  Dialogs& dialogs_;
-  FileSystem& fileSystem_;
   FontChooser chooseFont_;
 
   Win32StatusPanels status_;
-  MemoryJobSettings settings_;
-  CheckSession session_;
-  ResultCells grid_;
-  SessionJobBodies jobs_;
   Win32EventPump pump_;
-  RunControl run_;
-  DeletionCommands deletion_;
+  MainWindowLogic logic_;
   ResultGrid resultGrid_;
 
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;
   HFONT windowFont_ = nullptr;
   HFONT gridFont_ = nullptr;
-  ULONGLONG lastRefresh_ = 0;
-  // What the font dialog offers next: the font last chosen in it.
+  // What the font dialog offers next: the font last chosen in it, its size
+  // at 96 DPI.
   ChosenFont fontDialogFont_;
-  // What the save dialog offers next.
-  std::string saveFileName_;
+  // The width the window has gained over its first one, which the folder
+  // column has taken.
+  int widthGained_ = 0;
 };
 
 }  // namespace kestrilo::win32
