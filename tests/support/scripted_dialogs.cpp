@@ -17,7 +17,8 @@ bool ScriptedDialogs::AskOkCancel(const std::string& text, const std::string& ca
   return PopOr(answers, false);
 }
 
-std::optional<std::string> ScriptedDialogs::ChooseFolder(const std::string&) {
+std::optional<std::string> ScriptedDialogs::ChooseFolder(const std::string& prompt) {
+  folderPrompts.push_back(prompt);
   return PopOr(folders, std::optional<std::string>{});
 }
 

@@ -21,6 +21,7 @@ class ScriptedDialogs final : public Dialogs {
 
   // (text, caption) of every question, in order.
   std::vector<std::pair<std::string, std::string>> asked;
+  std::vector<std::string> folderPrompts;
   std::vector<std::string> proposedSaveNames;
   std::string clipboard;
 
