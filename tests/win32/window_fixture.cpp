@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "win32/result_grid.h"
 #include "win32/wide.h"
 
 namespace kestrilo::testing {
@@ -50,7 +49,7 @@ void Win32WindowTest::Drop(const std::vector<std::string>& paths) {
 }
 
 void Win32WindowTest::ClickGridRow(int row) {
-  const int y = win32::ResultGrid::kRowHeight * row + win32::ResultGrid::kRowHeight / 2;
+  const int y = form.Grid().RowHeight() * row + form.Grid().RowHeight() / 2;
   Post(form.StringGrid1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, y));
   Post(form.StringGrid1, WM_LBUTTONUP, 0, MAKELPARAM(50, y));
 }
