@@ -19,13 +19,18 @@ namespace {
 
 constexpr wchar_t kProbeVariable[] = L"KESTRILO_OPEN_FOR_WRITING";
 
+// Opens `path` for writing as an editor would, sharing everything.
+HANDLE OpenForWriting(const std::wstring& path) {
+  return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+}
+
 // The child process's side: opens the file that the variable names for
 // writing, as an editor would, and ends with the error it got (0: opened).
 TEST(HeldRemovalProbe, OpensForWriting) {
   wchar_t path[32768];
   if (::GetEnvironmentVariableW(kProbeVariable, path, 32768) == 0) GTEST_SKIP() << "only run as the child";
-  const HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE file = OpenForWriting(path);
   const DWORD error = file == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
   if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
   std::_Exit(static_cast<int>(error));
@@ -103,9 +108,7 @@ TEST_F(DeletionTest, NoOtherProcessCanWriteEitherFileDuringTheRemoval) {
 
 TEST_F(DeletionTest, AFileAnotherProgramIsWritingStays) {
   LayOut({{"1", "d", "a", "same"}, {"1", "e", "b", "same"}});
-  const HANDLE writing =
-      ::CreateFileW(SystemPath(tree.Path("d/a")).c_str(), GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE writing = OpenForWriting(SystemPath(tree.Path("d/a")));
   ASSERT_NE(writing, INVALID_HANDLE_VALUE);
   std::vector<RemovalFailure> told;
   bulk.SetFailureObserver([&](int, RemovalFailure why) { told.push_back(why); });
@@ -119,9 +122,7 @@ TEST_F(DeletionTest, AFileAnotherProgramIsWritingStays) {
 // A kept copy that another program is writing vouches for nothing.
 TEST_F(DeletionTest, ACopyAnotherProgramIsWritingKeepsTheFile) {
   LayOut({{"1", "d", "a", "same"}, {"1", "d", "b", "same"}});
-  const HANDLE writing =
-      ::CreateFileW(SystemPath(tree.Path("d/b")).c_str(), GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE writing = OpenForWriting(SystemPath(tree.Path("d/b")));
   ASSERT_NE(writing, INVALID_HANDLE_VALUE);
   grid.SetRow(1);
   Answer(true);
