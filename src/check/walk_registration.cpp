@@ -76,7 +76,7 @@ std::vector<FileProbe> WalkRegistration::ProbeAll(const Batch& files) {
   std::size_t next = 0;
   for (const auto& file : files) {
     if (!file.inCloud && next == read.size()) break;
-    probes.push_back(file.inCloud ? FileProbe{} : std::move(read[next++]));
+    probes.push_back(file.inCloud ? FileProbe{} : read[next++]);
   }
   return probes;
 }
