@@ -40,8 +40,8 @@ if [ "${KESTRILO_SANITIZERS:-0}" = "1" ]; then
   # installed and uninstalled in one more prefix.
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$jobs" --target kestrilo-cli test_platform test_fingerprint test_check test_run test_delete \
-    test_window kestrilo test_win32 installer zip
-  ctest --preset windows -j "$jobs" -L '^(platform|fingerprint|check|run|delete|window|win32)$'
+    test_cli test_window kestrilo test_win32 installer zip
+  ctest --preset windows -j "$jobs" -L '^(platform|fingerprint|check|run|delete|cli|window|win32)$'
 
   # Last, so that its summary closes the run: every test again under
   # AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -36,7 +36,7 @@ bool FolderWalk::TookAsFile(const std::string& path) {
   const auto file = itself && itself->kind == EntryKind::Link ? fs_.Resolve(path) : path;
   if (!file) return true;
   stamps_.Unvouched(FolderPartWithSeparator(*file));
-  if (registration_.Add(*file)) registration_.Finish();
+  if (facts->inCloud ? registration_.AddInCloud(*file) : registration_.Add(*file)) registration_.Finish();
   return true;
 }
 
@@ -51,10 +51,15 @@ void FolderWalk::WalkFolder(const std::string& folder) {
     if (stop_.IsSet()) return;
     const DirEntry& entry = level.entries[level.next++];
     const EntryKind kind = KindOf(level.folder, entry);
-    if (kind == EntryKind::Folder) {
+    if (kind == EntryKind::Folder && entry.inCloud) {
+      // Listing it would download it.
+      if (!registration_.Say("[" + level.folder + entry.name + kSeparator + "]" + texts::kFolderInCloud)) return;
+    } else if (kind == EntryKind::Folder) {
       level.handle.reset();
       // May reallocate the stack: `level` is not used after.
       if (!Enter(level.folder + entry.name + kSeparator)) return;
+    } else if (kind == EntryKind::File && entry.inCloud) {
+      if (!registration_.AddInCloud(level.folder + entry.name)) return;
     } else if (kind == EntryKind::File) {
       if (level.byName && !level.handle) level.handle = handles_.Open(level.folder);
       if (!registration_.Add(level.folder + entry.name, level.handle, level.folder.size())) return;
@@ -94,11 +99,11 @@ bool FolderWalk::FilterEntries(Level& level, std::vector<DirEntry> all) {
     if (!WildcardMatch(namePattern, entry.name)) continue;
     if (KindOf(patternFolder, entry) != EntryKind::File) continue;
     // Matching files of a wildcard that names a sub-folder live there.
-    level.entries.push_back({patternFolder.substr(level.folder.size()) + entry.name, EntryKind::File});
+    level.entries.push_back({patternFolder.substr(level.folder.size()) + entry.name, EntryKind::File, entry.inCloud});
   }
   for (auto& entry : all) {
     if (KindOf(level.folder, entry) == EntryKind::Folder)
-      level.entries.push_back({std::move(entry.name), EntryKind::Folder});
+      level.entries.push_back({std::move(entry.name), EntryKind::Folder, entry.inCloud});
   }
   level.byName = patternFolder == level.folder;
   return true;

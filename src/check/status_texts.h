@@ -5,6 +5,8 @@ namespace kestrilo::texts {
 
 inline constexpr char kTooLarge[] = " サイズが大きいので処理対象外";
 inline constexpr char kZeroSize[] = " サイズゼロのファイルは対象外";
+inline constexpr char kFileInCloud[] = " クラウド上のファイルは対象外";
+inline constexpr char kFolderInCloud[] = " クラウド上のフォルダは対象外";
 inline constexpr char kMd5Error[] = " MD5 取得エラー";
 inline constexpr char kAddHashError[] = " AddHash error";
 inline constexpr char kListError[] = " フォルダ一覧取得エラー";

@@ -18,7 +18,13 @@ WalkRegistration::WalkRegistration(SignatureTable& table, StatusPanels& status, 
     : table_(table), status_(status), stop_(stop), fs_(fs), reads_(threads, kBatchesAhead) {}
 
 bool WalkRegistration::Add(std::string path, FolderHandle folder, std::size_t nameAt) {
-  batch_.push_back({std::move(path), std::move(folder), nameAt});
+  return Queue({std::move(path), std::move(folder), nameAt});
+}
+
+bool WalkRegistration::AddInCloud(std::string path) { return Queue({std::move(path), nullptr, 0, true}); }
+
+bool WalkRegistration::Queue(WalkedFile file) {
+  batch_.push_back(std::move(file));
   if (batch_.size() >= kBatchFiles) return Flush();
   return !stopped_;
 }
@@ -59,15 +65,27 @@ std::vector<FileProbe> WalkRegistration::ProbeAll(const Batch& files) {
   if (stop_.IsSet()) return {};
   std::vector<HeadRequest> requests;
   requests.reserve(files.size());
-  for (const auto& file : files) requests.push_back({file.folder.get(), file.path.c_str() + file.nameAt, &file.path});
-  return ProbeFiles(fs_, requests);
+  for (const auto& file : files) {
+    if (!file.inCloud) requests.push_back({file.folder.get(), file.path.c_str() + file.nameAt, &file.path});
+  }
+  std::vector<FileProbe> read = ProbeFiles(fs_, requests);
+  if (requests.size() == files.size()) return read;
+  // A file in the cloud keeps its place with a probe that nobody looks at.
+  std::vector<FileProbe> probes;
+  probes.reserve(files.size());
+  std::size_t next = 0;
+  for (const auto& file : files) {
+    if (!file.inCloud && next == read.size()) break;
+    probes.push_back(file.inCloud ? FileProbe{} : read[next++]);
+  }
+  return probes;
 }
 
 bool WalkRegistration::RegisterOldest() {
   const ProbedBatch batch = reads_.Take();
   for (std::size_t i = 0; i < batch.files.size(); ++i) {
     if (stop_.IsSet() || i >= batch.probes.size()) return Stop();
-    Register(batch.files[i].path, batch.probes[i]);
+    Register(batch.files[i], batch.probes[i]);
   }
   return true;
 }
@@ -78,7 +96,12 @@ bool WalkRegistration::Stop() {
   return false;
 }
 
-void WalkRegistration::Register(const std::string& path, const FileProbe& probe) {
+void WalkRegistration::Register(const WalkedFile& file, const FileProbe& probe) {
+  const std::string& path = file.path;
+  if (file.inCloud) {
+    status_.SetPanelText(1, "[" + path + "]" + texts::kFileInCloud);
+    return;
+  }
   switch (probe.outcome) {
     case FileProbe::Outcome::TooLarge:
       status_.SetPanelText(1, "[" + path + "]" + texts::kTooLarge);

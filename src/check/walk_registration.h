@@ -33,6 +33,9 @@ class WalkRegistration {
   // Queues one file: its full path and, when there is one, a handle on its
   // folder with the offset of its name in `path`.
   bool Add(std::string path, FolderHandle folder = nullptr, std::size_t nameAt = 0);
+  // Queues a file whose content is in the cloud: it is reported in its turn,
+  // never opened.
+  bool AddInCloud(std::string path);
   // Shows `text` in panel 1 after the texts of every file queued before it.
   bool Say(const std::string& text);
   // Registers everything queued.
@@ -43,6 +46,7 @@ class WalkRegistration {
     std::string path;
     FolderHandle folder;
     std::size_t nameAt = 0;
+    bool inCloud = false;
   };
   using Batch = std::vector<WalkedFile>;
   struct ProbedBatch {
@@ -50,11 +54,12 @@ class WalkRegistration {
     std::vector<FileProbe> probes;  // fewer than the files when a stop cut the reading short
   };
 
+  bool Queue(WalkedFile file);
   bool Flush();
   std::vector<FileProbe> ProbeAll(const Batch& files);
   bool RegisterOldest();
   bool Stop();
-  void Register(const std::string& path, const FileProbe& probe);
+  void Register(const WalkedFile& file, const FileProbe& probe);
 
   SignatureTable& table_;
   StatusPanels& status_;

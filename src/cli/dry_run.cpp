@@ -1,5 +1,6 @@
 #include "cli/dry_run.h"
 
+#include <cerrno>
 #include <map>
 #include <utility>
 #include <vector>
@@ -47,7 +48,11 @@ void DryRunFileSystem::ReadWholeFiles(std::span<const WholeRequest> requests, co
 bool DryRunFileSystem::Exists(const std::string& path) { return !unlinked_.contains(path) && real_.Exists(path); }
 
 bool DryRunFileSystem::Unlink(const std::string& path) {
-  if (!real_.Exists(path) || unlinked_.contains(path)) return false;
+  if (!real_.Exists(path) || unlinked_.contains(path)) {
+    errno = ENOENT;
+    return false;
+  }
+  if (real_.RemovalRefused(path)) return false;
   unlinked_.insert(path);
   return true;
 }
@@ -71,28 +76,43 @@ class LastMessage final : public StatusPanels {
 }  // namespace
 
 std::optional<int> DryRunDeletion(ResultSet& results, FileSystem& fs, StatusPanels& status, const std::string& folder,
-                                  bool onDrive, const StopRequest& stop, std::FILE* out) {
+                                  bool onDrive, const StopRequest& stop, std::FILE* out,
+                                  const FailureObserver& failed) {
   DryRunFileSystem pretend(fs);
   LastMessage passStatus;
   DuplicateDeletion deletion(results, passStatus, pretend);
-  std::vector<std::pair<int, std::string>> removed;
+  // Files in the order of the pass, each with the row that vouched for it,
+  // or none when it would stay. Paths are taken before the row is marked.
+  struct Visit {
+    std::string path;
+    std::optional<int> partner;
+  };
+  std::vector<Visit> visited;
   std::map<int, int> vouchedBy;
   deletion.SetRemovalObserver([&](int row, int partner) {
-    removed.emplace_back(row, results.PathOf(row));
+    visited.push_back({results.PathOf(row), partner});
     vouchedBy[row] = partner;
+  });
+  deletion.SetFailureObserver([&](int row, RemovalFailure why) {
+    visited.push_back({results.PathOf(row), std::nullopt});
+    if (failed) failed(row, why);
   });
   const auto count = onDrive ? deletion.DeleteOnDrive(folder, stop) : deletion.DeleteBelow(folder, stop);
   if (!count) {
     status.SetPanelText(1, passStatus.Text());
     return std::nullopt;
   }
-  for (const auto& [row, path] : removed) {
+  for (const auto& [path, partner] : visited) {
+    if (!partner) {
+      std::fprintf(out, "fail %s%s", EscapedLine(path).c_str(), kLineEnd);
+      continue;
+    }
     // A partner may itself go later on the strength of its own partner; the
     // chain ends at a file that stays, with the same bytes all along.
-    int kept = vouchedBy[row];
+    int kept = *partner;
     for (auto next = vouchedBy.find(kept); next != vouchedBy.end(); next = vouchedBy.find(kept)) kept = next->second;
-    const std::string keptPath = results.PathOf(kept);
-    std::fprintf(out, "delete %s\nkeep %s\n", EscapedLine(path).c_str(), EscapedLine(keptPath).c_str());
+    std::fprintf(out, "delete %s%skeep %s%s", EscapedLine(path).c_str(), kLineEnd,
+                 EscapedLine(results.PathOf(kept)).c_str(), kLineEnd);
   }
   return count;
 }

@@ -27,8 +27,9 @@ inline constexpr char kHelp[] =
     "      --yes                 delete without asking first\n"
     "      --dry-run             with --delete-below or --delete-on-drive: print\n"
     "                            \"delete PATH\" and \"keep PATH\" for every file that\n"
-    "                            would go and the copy that would stay; delete\n"
-    "                            nothing\n"
+    "                            would go and the copy that would stay, and\n"
+    "                            \"fail PATH\" for a file that could not go (a\n"
+    "                            read-only one on Windows); delete nothing\n"
     "      --threads N           read files with N threads (default: one per core;\n"
     "                            more than 8 per core or 64 in all are lowered to\n"
     "                            that bound)\n"
@@ -37,22 +38,36 @@ inline constexpr char kHelp[] =
     "      --                    take every later argument as a PATH\n"
     "\n"
     "Deleting never takes the last file of a group: a file goes only when another\n"
-    "file of its group still holds the same bytes. Status texts go to standard\n"
-    "error; the progress line only to a terminal. In the fdupes listing a\n"
-    "backslash is written as \\\\ and a newline as \\n; see kestrilo-cli(1) for the\n"
-    "JSON form of names that are not valid UTF-8.\n"
+    "file of its group still holds the same bytes. Each file that could not be\n"
+    "deleted is named with the reason on standard error. Status texts go to\n"
+    "standard error; the progress line only to a terminal.\n"
+#ifdef _WIN32
+    "In the fdupes listing and the dry run's lines every path is written as it is,\n"
+    "and lines end in CR LF.\n"
+#else
+    "In the fdupes listing a backslash is written as \\\\ and a newline as \\n; see\n"
+    "kestrilo-cli(1) for the JSON form of names that are not valid UTF-8.\n"
+#endif
     "\n"
     "Exit status:\n"
     "  0    done, whether or not duplicates were found\n"
-    "  1    failure: the listing could not be written, deletion refused, or\n"
+    "  1    failure: a file could not be deleted (in a dry run: would not be),\n"
+    "       the listing could not be written, deletion refused, or\n"
     "       memory or another resource of the system ran out\n"
     "  2    usage error\n"
     "  130  interrupted by SIGINT (Ctrl-C)\n"
     "  143  stopped by SIGTERM\n"
     "\n"
     "Examples:\n"
+#ifdef _WIN32
+    "  kestrilo-cli C:\\Users\\%USERNAME%\\Pictures D:\\Backup\\Pictures\n"
+    "  kestrilo-cli --format fdupes C:\\Users\\%USERNAME%\\Music | more\n"
+    "  kestrilo-cli --dry-run --delete-below C:\\Users\\%USERNAME%\\Pictures\\old\n"
+    "               C:\\Users\\%USERNAME%\\Pictures\n";
+#else
     "  kestrilo-cli ~/Pictures /media/backup/Pictures\n"
     "  kestrilo-cli --format fdupes ~/Music | less\n"
     "  kestrilo-cli --dry-run --delete-below ~/Pictures/old ~/Pictures\n";
+#endif
 
 }  // namespace kestrilo::cli

@@ -17,6 +17,7 @@
 #include "cli/dry_run.h"
 #include "cli/help_text.h"
 #include "cli/output_format.h"
+#include "cli/removal_failures.h"
 #include "cli/stop_signals.h"
 #include "delete/duplicate_deletion.h"
 #include "platform/file_system.h"
@@ -49,7 +50,17 @@ struct Job {
   kestrilo::cli::ConsoleStatus& status;
   const kestrilo::cli::Options& options;
   std::string cwd;
+  // Whether a file that was to go stayed (or, in a dry run, would stay).
+  bool removalFailed = false;
 };
+
+// Names the file of each row that stayed, with the reason, on standard error.
+kestrilo::FailureObserver ReportFailures(Job& job) {
+  return [&job](int row, kestrilo::RemovalFailure why) {
+    kestrilo::cli::WriteText(stderr, kestrilo::cli::RemovalFailureLine(job.session.Results().PathOf(row), why));
+    job.removalFailed = true;
+  };
+}
 
 // Whether every relative path of the options can be made absolute: a relative
 // path must not be taken relative to some other folder.
@@ -92,7 +103,10 @@ std::optional<int> DeleteDuplicates(Job& job) {
   const bool below = options.deleteBelow.has_value();
   const std::string folder = cli::Absolute(below ? *options.deleteBelow : *options.deleteOnDrive, job.cwd);
   if (options.dryRun) {
-    const auto wouldGo = cli::DryRunDeletion(job.session.Results(), fs, job.status, folder, !below, stop, stdout);
+    // The plan brings its own line ends.
+    cli::ReportOutput();
+    const auto wouldGo =
+        cli::DryRunDeletion(job.session.Results(), fs, job.status, folder, !below, stop, stdout, ReportFailures(job));
     if (stop.IsSet()) return Interrupted();
     if (!wouldGo || std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailure;
     cli::WriteText(stderr, "dry run: " + std::to_string(*wouldGo) + " files would be deleted, none was\n");
@@ -104,6 +118,7 @@ std::optional<int> DeleteDuplicates(Job& job) {
   if (stop.IsSet()) return Interrupted();
   if (!agreed) return std::nullopt;
   DuplicateDeletion deletion(job.session.Results(), job.status, fs);
+  deletion.SetFailureObserver(ReportFailures(job));
   const auto removed = below ? deletion.DeleteBelow(folder, stop) : deletion.DeleteOnDrive(folder, stop);
   // A stopped pass has said how many files it removed; the report would list
   // rows of a pass that did not end.
@@ -159,7 +174,8 @@ int Run(int argc, char** argv, kestrilo::CheckSession& session, kestrilo::Memory
   if (options->deleteBelow || options->deleteOnDrive) {
     if (const auto ended = DeleteDuplicates(job)) return *ended;
   }
-  return WriteResults(job);
+  const int written = WriteResults(job);
+  return job.removalFailed ? kExitFailure : written;
 }
 
 }  // namespace

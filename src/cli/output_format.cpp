@@ -92,11 +92,11 @@ bool ProduceListing(const ResultSet& results, OutputFormat format, std::uint64_t
         text += JsonString(path);
       } else {
         text += EscapedLine(path);
-        text += '\n';
+        text += kLineEnd;
       }
       if (!flush(false)) return false;
     }
-    text += format == OutputFormat::Json ? "]}" : "\n";
+    text += format == OutputFormat::Json ? "]}" : kLineEnd;
     ++groupCount;
     fileCount += rows.size();
   }
@@ -131,6 +131,9 @@ std::optional<OutputFormat> ParseOutputFormat(std::string_view name) {
 }
 
 std::string EscapedLine(std::string_view path) {
+#ifdef _WIN32
+  return std::string(path);
+#else
   std::string line;
   line.reserve(path.size());
   for (const char c : path) {
@@ -143,6 +146,7 @@ std::string EscapedLine(std::string_view path) {
     }
   }
   return line;
+#endif
 }
 
 std::string JsonString(std::string_view bytes) {

@@ -17,9 +17,18 @@ enum class OutputFormat { Report, Fdupes, Json };
 // "report", "fdupes" or "json"; nothing for any other name.
 std::optional<OutputFormat> ParseOutputFormat(std::string_view name);
 
-// A path as one line of the fdupes form: a backslash is written as two and a
-// newline as backslash-n, every other byte as it is, so that every line is one
-// path.
+// The line end of the fdupes listing and of the dry run's plan: CR LF on
+// Windows, where scripts and editors expect it.
+#ifdef _WIN32
+inline constexpr char kLineEnd[] = "\r\n";
+#else
+inline constexpr char kLineEnd[] = "\n";
+#endif
+
+// A path as one line of the fdupes form, so that every line is one path: on
+// POSIX a backslash is written as two and a newline as backslash-n, every
+// other byte as it is; on Windows, where no name holds a newline and the
+// backslash is the separator, the path as it is.
 std::string EscapedLine(std::string_view path);
 
 // A path as a JSON string, quotes included. Bytes that are not part of valid

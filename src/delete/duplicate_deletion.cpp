@@ -12,9 +12,8 @@ namespace kestrilo {
 namespace {
 
 // One bulk pass over the rows in scope, reported by its count in panel 1.
-int RunPass(ResultSet& results, StatusPanels& status, FileSystem& fs, const RemovalObserver& observer,
-            const FolderScope& inScope, const StopRequest& stop) {
-  VerifiedRemoval removal(results, fs, observer);
+int RunPass(const ResultSet& results, StatusPanels& status, VerifiedRemoval removal, const FolderScope& inScope,
+            const StopRequest& stop) {
   const int count = DelFiles(results, removal, inScope, stop);
   status.SetPanelText(1, std::to_string(count) + texts::kFilesDeleted);
   return count;
@@ -26,8 +25,10 @@ DuplicateDeletion::DuplicateDeletion(ResultSet& results, StatusPanels& status, F
     : results_(results), status_(status), fs_(fs) {}
 
 std::optional<int> DuplicateDeletion::DeleteBelow(const std::string& folder, const StopRequest& stop) {
-  return RunPass(results_, status_, fs_, observer_, BelowFolder(WithoutTrailingSeparators(folder)), stop);
+  return RunPass(results_, status_, Removal(), BelowFolder(WithoutTrailingSeparators(folder)), stop);
 }
+
+VerifiedRemoval DuplicateDeletion::Removal() { return VerifiedRemoval(results_, fs_, observer_, failed_); }
 
 std::optional<FileSystem::MountInfo> DuplicateDeletion::AcceptableMountOf(const std::string& folder) {
   auto mount = fs_.MountOf(FolderCellAsPath(folder));
@@ -39,7 +40,7 @@ std::optional<FileSystem::MountInfo> DuplicateDeletion::AcceptableMountOf(const 
 }
 
 int DuplicateDeletion::DeleteOnMount(const FileSystem::MountInfo& mount, const StopRequest& stop) {
-  return RunPass(results_, status_, fs_, observer_, OnDevice(fs_, mount.device), stop);
+  return RunPass(results_, status_, Removal(), OnDevice(fs_, mount.device), stop);
 }
 
 std::optional<int> DuplicateDeletion::DeleteOnDrive(const std::string& folder, const StopRequest& stop) {

@@ -35,12 +35,18 @@ class DuplicateDeletion {
 
   // Told of every file removed from now on.
   void SetRemovalObserver(RemovalObserver observer) { observer_ = std::move(observer); }
+  // Told of every file in scope that stayed although a partner was found
+  // for it, from now on.
+  void SetFailureObserver(FailureObserver observer) { failed_ = std::move(observer); }
 
  private:
+  VerifiedRemoval Removal();
+
   ResultSet& results_;
   StatusPanels& status_;
   FileSystem& fs_;
   RemovalObserver observer_;
+  FailureObserver failed_;
 };
 
 }  // namespace kestrilo

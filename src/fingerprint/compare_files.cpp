@@ -41,6 +41,10 @@ int CompareFiles(FileSystem& fs, const std::string& first, const std::string& se
   if (!a.IsOpen()) return -1;
   const FileHandle b = fs.OpenRead(second);
   if (!b.IsOpen()) return -1;
+  return CompareOpenFiles(a, b);
+}
+
+int CompareOpenFiles(const FileHandle& a, const FileHandle& b) {
   a.AdviseSequential();
   b.AdviseSequential();
 

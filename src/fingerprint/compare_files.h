@@ -11,4 +11,7 @@ namespace kestrilo {
 // differ or either cannot be opened. Both are closed before it returns.
 int CompareFiles(FileSystem& fs, const std::string& first, const std::string& second);
 
+// The same for two files open already, each read from where it stands.
+int CompareOpenFiles(const FileHandle& first, const FileHandle& second);
+
 }  // namespace kestrilo

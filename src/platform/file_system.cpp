@@ -123,6 +123,8 @@ void FileHandle::AdviseSequential() const {
   if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
+bool FileHandle::Rewind() const { return fd_ >= 0 && ::lseek(fd_, 0, SEEK_SET) == 0; }
+
 bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
   out.clear();
   const ReachedPath reached(folder);

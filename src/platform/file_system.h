@@ -26,6 +26,9 @@ enum class EntryKind : std::uint8_t { File, Folder, Link, Other, Unknown };
 struct DirEntry {
   std::string name;
   EntryKind kind = EntryKind::Unknown;
+  // A file or folder whose content a cloud client keeps elsewhere and would
+  // download when it is read (a folder: when it is listed). Never on POSIX.
+  bool inCloud = false;
 };
 
 // Identity of a file: two paths name one file when both fields are equal.
@@ -41,6 +44,8 @@ struct FileFacts {
   std::uint64_t size = 0;
   std::int64_t mtimeNs = 0;
   std::int64_t ctimeNs = 0;
+  // As DirEntry::inCloud.
+  bool inCloud = false;
   friend bool operator==(const FileFacts&, const FileFacts&) = default;
 };
 
@@ -102,6 +107,8 @@ class FileHandle {
   long ReadSome(void* buffer, std::size_t size) const;
   // Tells the system that the file will be read once, start to end.
   void AdviseSequential() const;
+  // Goes back to the first byte; false when it cannot.
+  bool Rewind() const;
 
  private:
   NativeHandle fd_ = -1;
@@ -205,6 +212,25 @@ class FileSystem {
 
   // unlink(path) == 0.
   virtual bool Unlink(const std::string& path) = 0;
+
+  // A removal that holds both files, where the system can (Windows): the file
+  // to remove opened for reading and removal (OpenToRemove) and the copy that
+  // vouches for its content opened for reading (OpenToKeep), both with
+  // writing, renaming and removal by anyone else denied while they are open,
+  // so that neither can change between the check and the removal; then the
+  // file removed through its handle (RemoveOpen, `path` being its name). A
+  // file that another program holds open for writing cannot be opened so.
+  // Elsewhere (POSIX) a removal goes by path: Examine, OpenRead, Unlink.
+  // Every failure leaves errno saying why: ENOENT the file is gone, EBUSY
+  // another program has it open, EROFS it is read-only, EACCES no right.
+  virtual bool HoldsRemovals() const { return false; }
+  virtual FileHandle OpenToRemove(const std::string& /*path*/) { return FileHandle(); }
+  virtual FileHandle OpenToKeep(const std::string& /*path*/) { return FileHandle(); }
+  virtual bool RemoveOpen(const FileHandle& /*file*/, const std::string& /*path*/) { return false; }
+
+  // Whether removing `path` is bound to fail whatever happens first (a
+  // read-only file on Windows); errno then says why, as for a removal.
+  virtual bool RemovalRefused(const std::string& /*path*/) { return false; }
 
   // Device id and whether the file system holding `path` is a network or FUSE
   // mount, and its mount point.

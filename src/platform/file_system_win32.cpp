@@ -25,6 +25,29 @@ bool StandsForAnotherName(DWORD attributes, DWORD tag) {
   return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag);
 }
 
+// The cloud client's placeholders (Files On-Demand and the like); older
+// headers lack the names.
+constexpr DWORD kRecallOnOpen = 0x00040000;        // FILE_ATTRIBUTE_RECALL_ON_OPEN
+constexpr DWORD kRecallOnDataAccess = 0x00400000;  // FILE_ATTRIBUTE_RECALL_ON_DATA_ACCESS
+
+// Removal through a handle with the name gone at once (Windows 10 1709 and
+// later); the headers offer them only to programs for that version alone.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDispositionDelete = 0x1;
+constexpr DWORD kDispositionPosixSemantics = 0x2;
+struct DispositionInfoEx {
+  DWORD flags;
+};
+
+// Whether reading the file (listing the folder) would make a cloud client
+// download it: its content is not on this machine.
+bool InCloud(DWORD attributes) {
+  const DWORD recall = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                           ? kRecallOnOpen | kRecallOnDataAccess
+                           : kRecallOnOpen | kRecallOnDataAccess | FILE_ATTRIBUTE_OFFLINE;
+  return (attributes & recall) != 0;
+}
+
 EntryKind KindOf(DWORD attributes, DWORD tag) {
   if (StandsForAnotherName(attributes, tag)) return EntryKind::Link;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::Folder;
@@ -55,6 +78,7 @@ std::optional<FileFacts> FactsOfHandle(HANDLE handle) {
   facts.id.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   facts.kind = ::GetFileType(handle) == FILE_TYPE_DISK ? KindOf(info.dwFileAttributes, tag) : EntryKind::Other;
   facts.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  facts.inCloud = InCloud(info.dwFileAttributes);
   facts.mtimeNs = Nanoseconds(Ticks(info.ftLastWriteTime));
   // The change time also moves when the file is renamed or its attributes
   // change, like st_ctime; not every file system reports it.
@@ -66,6 +90,56 @@ std::optional<FileFacts> FactsOfHandle(HANDLE handle) {
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool IsReadOnly(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// errno for a failed removal, as FileSystem promises it.
+void SetRemovalErrno(DWORD error, bool readOnly) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      errno = ENOENT;
+      return;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      errno = EBUSY;
+      return;
+    case ERROR_ACCESS_DENIED:
+      errno = readOnly ? EROFS : EACCES;
+      return;
+    case ERROR_WRITE_PROTECT:
+      errno = EROFS;
+      return;
+    default:
+      errno = EIO;
+  }
+}
+
+// Opens a file on a disk that is what it says, not a link and not in the
+// cloud, for `access`, letting others only read it.
+FileHandle OpenHeld(const std::string& path, DWORD access) {
+  const std::wstring wide = SystemPath(path);
+  if (wide.empty()) {
+    errno = ENOENT;
+    return FileHandle();
+  }
+  const HANDLE handle = ::CreateFileW(wide.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    SetRemovalErrno(::GetLastError(), false);
+    return FileHandle();
+  }
+  const auto facts = FactsOfHandle(handle);
+  if (!facts || facts->kind != EntryKind::File || facts->inCloud) {
+    ::CloseHandle(handle);
+    errno = EACCES;
+    return FileHandle();
+  }
+  return FileHandle(AsNative(handle), *facts);
+}
 
 HANDLE OpenForAttributes(const std::wstring& path, bool followLink) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
@@ -118,6 +192,10 @@ long FileHandle::ReadFull(void* buffer, std::size_t size) const {
 // Files are opened with FILE_FLAG_SEQUENTIAL_SCAN already.
 void FileHandle::AdviseSequential() const {}
 
+bool FileHandle::Rewind() const {
+  return fd_ >= 0 && ::SetFilePointerEx(AsHandle(fd_), LARGE_INTEGER{}, nullptr, FILE_BEGIN);
+}
+
 bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<DirEntry>& out) {
   out.clear();
   const std::wstring pattern = SystemPath(WithTrailingSeparator(folder) + "*");
@@ -147,7 +225,7 @@ bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<DirEntry
     const std::wstring_view name(data.cFileName);
     if (name == L"." || name == L"..") continue;
     // dwReserved0 holds the reparse tag of a reparse point.
-    out.push_back({Utf8OfWide(name), KindOf(data.dwFileAttributes, data.dwReserved0)});
+    out.push_back({Utf8OfWide(name), KindOf(data.dwFileAttributes, data.dwReserved0), InCloud(data.dwFileAttributes)});
   } while (::FindNextFileW(search, &data));
   const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
   ::FindClose(search);
@@ -171,8 +249,10 @@ FileHandle Win32FileSystem::OpenRead(const std::string& path) {
   const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return FileHandle();
+  // A file that went to the cloud since it was listed is refused before a
+  // single byte is read.
   const auto facts = FactsOfHandle(handle);
-  if (!facts || facts->kind != EntryKind::File) {
+  if (!facts || facts->kind != EntryKind::File || facts->inCloud) {
     ::CloseHandle(handle);
     return FileHandle();
   }
@@ -186,7 +266,43 @@ bool Win32FileSystem::Exists(const std::string& path) {
 
 bool Win32FileSystem::Unlink(const std::string& path) {
   const std::wstring wide = SystemPath(path);
-  return !wide.empty() && ::DeleteFileW(wide.c_str());
+  if (wide.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  if (::DeleteFileW(wide.c_str())) return true;
+  const DWORD error = ::GetLastError();
+  SetRemovalErrno(error, IsReadOnly(::GetFileAttributesW(wide.c_str())));
+  return false;
+}
+
+FileHandle Win32FileSystem::OpenToRemove(const std::string& path) { return OpenHeld(path, DELETE | GENERIC_READ); }
+
+FileHandle Win32FileSystem::OpenToKeep(const std::string& path) { return OpenHeld(path, GENERIC_READ); }
+
+bool Win32FileSystem::RemoveOpen(const FileHandle& file, const std::string& /*path*/) {
+  const HANDLE handle = AsHandle(file.Fd());
+  // The name goes at once, even while the handle stays open.
+  DispositionInfoEx now{kDispositionDelete | kDispositionPosixSemantics};
+  if (::SetFileInformationByHandle(handle, kFileDispositionInfoEx, &now, sizeof now)) return true;
+  DWORD error = ::GetLastError();
+  // Before Windows 10 1709, and on file systems without POSIX semantics
+  // (FAT), the file goes when its handle is closed.
+  if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION) {
+    FILE_DISPOSITION_INFO onClose{TRUE};
+    if (::SetFileInformationByHandle(handle, FileDispositionInfo, &onClose, sizeof onClose)) return true;
+    error = ::GetLastError();
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  SetRemovalErrno(error, ::GetFileInformationByHandle(handle, &info) && IsReadOnly(info.dwFileAttributes));
+  return false;
+}
+
+bool Win32FileSystem::RemovalRefused(const std::string& path) {
+  const std::wstring wide = SystemPath(path);
+  if (wide.empty() || !IsReadOnly(::GetFileAttributesW(wide.c_str()))) return false;
+  errno = EROFS;
+  return true;
 }
 
 std::optional<FileSystem::MountInfo> Win32FileSystem::MountOf(const std::string& path) {

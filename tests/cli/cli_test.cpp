@@ -109,6 +109,29 @@ TEST(CliRun, DeletesBelowAFolderOnlyWithConsent) {
   EXPECT_EQ(run.out, "1, f, 3, " + tree.Path("keep") + "\n");
 }
 
+// A file the user may not remove (run as a user id no account has, in a
+// folder that only root may write) is named with its reason on standard
+// error, and the exit status is 1. A dry run knows of no such failure ahead.
+TEST(CliRun, AFileThatCouldNotBeDeletedIsNamedAndTheStatusIsOne) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to act as another user";
+  TempTree tree;
+  ::chmod(tree.Root().c_str(), 0755);
+  tree.Write("keep/f", "dup");
+  tree.Write("old/f", "dup");
+  const std::string command = "setpriv --reuid=48611 --regid=48611 --clear-groups " + std::string(KESTRILO_CLI) +
+                              " --delete-below " + Quoted(tree.Path("old")) + " " + Quoted(tree.Root());
+  const std::string named = "kestrilo-cli: cannot delete " + tree.Path("old/f") + ": permission denied\n";
+
+  const CliOutcome plan = RunShellCommand(command + " --dry-run 2>&1 >/dev/null </dev/null");
+  EXPECT_EQ(plan.status, 0);
+  EXPECT_EQ(plan.out.find("cannot delete"), std::string::npos) << plan.out;
+
+  const CliOutcome run = RunShellCommand(command + " --yes 2>&1 >/dev/null </dev/null");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find(named), std::string::npos) << run.out;
+  EXPECT_EQ(ReadWholeFile(tree.Path("old/f")), "dup");
+}
+
 TEST(CliRun, EmptyTextsAreRefusedNotTakenForTheCurrentFolder) {
   TempTree tree;
   tree.Write("a/f", "dup");

@@ -40,6 +40,11 @@ class MountFakingFileSystem final : public FileSystem {
   FileHandle OpenRead(const std::string& path) override;
   bool Exists(const std::string& path) override;
   bool Unlink(const std::string& path) override;
+  bool HoldsRemovals() const override { return inner_.HoldsRemovals(); }
+  FileHandle OpenToRemove(const std::string& path) override { return inner_.OpenToRemove(path); }
+  FileHandle OpenToKeep(const std::string& path) override { return inner_.OpenToKeep(path); }
+  bool RemoveOpen(const FileHandle& file, const std::string& path) override { return inner_.RemoveOpen(file, path); }
+  bool RemovalRefused(const std::string& path) override { return inner_.RemovalRefused(path); }
   std::optional<MountInfo> MountOf(const std::string& path) override;
 
  private:

@@ -120,6 +120,28 @@ TEST(Win32ListFolder, ReparsePointsAreLinks) {
   ::DeleteFileW(fileLink.c_str());
 }
 
+// A cloud client marks the files it keeps elsewhere; Wine keeps the offline
+// mark, the nearest it has to a placeholder.
+TEST(Win32ListFolder, OfflineFilesAreInTheCloudAndNeverOpened) {
+  TempTree tree;
+  const std::string remote = tree.Write("remote", "there");
+  tree.Write("local", "here");
+  ASSERT_TRUE(::SetFileAttributesW(SystemPath(remote).c_str(), FILE_ATTRIBUTE_OFFLINE));
+  if ((::GetFileAttributesW(SystemPath(remote).c_str()) & FILE_ATTRIBUTE_OFFLINE) == 0) {
+    GTEST_SKIP() << "this system does not keep the offline attribute";
+  }
+  Win32FileSystem fs;
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(fs.ListFolder(tree.Root(), entries));
+  std::map<std::string, bool> inCloud;
+  for (const auto& entry : entries) inCloud[entry.name] = entry.inCloud;
+  EXPECT_EQ(inCloud, (std::map<std::string, bool>{{"local", false}, {"remote", true}}));
+  EXPECT_FALSE(fs.OpenRead(remote).IsOpen());
+  EXPECT_FALSE(fs.OpenToKeep(remote).IsOpen());
+  EXPECT_TRUE(fs.Examine(remote, false)->inCloud);
+  EXPECT_TRUE(fs.OpenRead(tree.Path("local")).IsOpen());
+}
+
 TEST(Win32Unlink, ReadOnlyFileIsNotRemoved) {
   TempTree tree;
   const std::string path = tree.Write("kept.txt", "x");
