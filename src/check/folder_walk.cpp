@@ -11,13 +11,13 @@
 namespace kestrilo {
 
 FolderWalk::FolderWalk(SignatureTable& table, FolderStamps& stamps, StatusPanels& status, const JobSettings& settings,
-                       const StopRequest& stop, FileSystem& fs, unsigned readerThreads)
+                       const StopRequest& stop, FileSystem& fs, unsigned readerThreads, unsigned mostReaderThreads)
     : stamps_(stamps),
       settings_(settings),
       stop_(stop),
       fs_(fs),
       handles_(fs),
-      registration_(table, status, stop, fs, readerThreads) {}
+      registration_(table, status, stop, fs, readerThreads, mostReaderThreads) {}
 
 void FolderWalk::Walk(const std::string& path) {
   if (TookAsFile(path)) return;

@@ -9,7 +9,8 @@
 // One per walked path, on the worker thread: construct it, then Walk once. It
 // refers to the table, folder stamps, panels, settings, stop request and file
 // system it is given (it stamps every folder it lists); it owns its stack of
-// folders and the registration with its readers.
+// folders and the registration with its readers (`readerThreads` of them,
+// `mostReaderThreads` when the files come from the disk).
 
 #include <cstddef>
 #include <string>
@@ -29,7 +30,7 @@ namespace kestrilo {
 class FolderWalk {
  public:
   FolderWalk(SignatureTable& table, FolderStamps& stamps, StatusPanels& status, const JobSettings& settings,
-             const StopRequest& stop, FileSystem& fs, unsigned readerThreads);
+             const StopRequest& stop, FileSystem& fs, unsigned readerThreads, unsigned mostReaderThreads);
 
   // Walks `path` (a folder, or a single file) until its end or a stop request.
   void Walk(const std::string& path);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "check/status_texts.h"
+#include "platform/storage_reads.h"
 
 namespace kestrilo {
 
@@ -10,12 +11,27 @@ namespace {
 
 constexpr std::size_t kBatchFiles = 64;
 constexpr std::size_t kBatchesAhead = 64;
+// Whether the disk is being read is asked every this many batches (asking
+// costs a few system calls), and taken as so once this much has been read.
+constexpr std::size_t kBatchesBetweenLooks = 8;
+constexpr std::uint64_t kReadFromDisk = 256 * 1024;
 
 }  // namespace
 
 WalkRegistration::WalkRegistration(SignatureTable& table, StatusPanels& status, const StopRequest& stop, FileSystem& fs,
-                                   unsigned threads)
-    : table_(table), status_(status), stop_(stop), fs_(fs), reads_(threads, kBatchesAhead) {}
+                                   unsigned threads, unsigned mostThreads)
+    : table_(table),
+      status_(status),
+      stop_(stop),
+      fs_(fs),
+      mostThreads_(mostThreads),
+      storageReadAtStart_(StorageReadBytes()),
+      reads_(threads, kBatchesAhead) {
+  if (!storageReadAtStart_) {
+    reads_.Deepen(mostThreads_);
+    deep_ = true;
+  }
+}
 
 bool WalkRegistration::Add(std::string path, FolderHandle folder, std::size_t nameAt) {
   return Queue({std::move(path), std::move(folder), nameAt});
@@ -54,11 +70,20 @@ bool WalkRegistration::Flush() {
     return ProbedBatch{std::move(files), std::move(probes)};
   });
   batch_.clear();
+  DeepenWhenReadingTheDisk();
   // Register whatever is done already, so the count keeps moving.
   while (reads_.Ready()) {
     if (!RegisterOldest()) return false;
   }
   return true;
+}
+
+void WalkRegistration::DeepenWhenReadingTheDisk() {
+  if (deep_ || ++batchesQueued_ % kBatchesBetweenLooks != 0) return;
+  const std::optional<std::uint64_t> read = StorageReadBytes();
+  if (!read || *read < *storageReadAtStart_ + kReadFromDisk) return;
+  reads_.Deepen(mostThreads_);
+  deep_ = true;
 }
 
 std::vector<FileProbe> WalkRegistration::ProbeAll(const Batch& files) {

@@ -3,7 +3,10 @@
 // (its probe) on reader threads, in batches, ahead of the walk; the probes are
 // registered in the signature table, with their status texts, strictly in the
 // order the files were queued, and the stop request is looked at before each
-// file. The outcome is the same as reading one file after another.
+// file. The outcome is the same as reading one file after another. There are
+// as few readers as cores while the files come from the page cache; once they
+// come from the disk, more are started, so that many reads wait on the disk
+// at once (where the system cannot tell, they are all started at once).
 //
 // Call order: Add for every file in walk order, Say for a message that falls
 // between two files, Finish at the end of the walk. Each returns false once a
@@ -12,6 +15,8 @@
 // system it is given, and owns its reader threads.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +33,7 @@ namespace kestrilo {
 class WalkRegistration {
  public:
   WalkRegistration(SignatureTable& table, StatusPanels& status, const StopRequest& stop, FileSystem& fs,
-                   unsigned threads);
+                   unsigned threads, unsigned mostThreads);
 
   // Queues one file: its full path and, when there is one, a handle on its
   // folder with the offset of its name in `path`.
@@ -56,6 +61,9 @@ class WalkRegistration {
 
   bool Queue(WalkedFile file);
   bool Flush();
+  // Starts the rest of the readers once the walk has had files read from the
+  // disk.
+  void DeepenWhenReadingTheDisk();
   std::vector<FileProbe> ProbeAll(const Batch& files);
   bool RegisterOldest();
   bool Stop();
@@ -67,6 +75,10 @@ class WalkRegistration {
   FileSystem& fs_;
   Batch batch_;
   bool stopped_ = false;
+  const unsigned mostThreads_;
+  std::optional<std::uint64_t> storageReadAtStart_;
+  std::size_t batchesQueued_ = 0;
+  bool deep_ = false;
   // Last, so that its threads are joined before anything they use goes.
   ReadAhead<ProbedBatch> reads_;
 };

@@ -218,6 +218,9 @@ class ReadRing {
 // Rings outlive the threads that read through them: a thread takes one at its
 // first read and gives it back when it ends, so that the verification's
 // short-lived threads reuse the walk's rings instead of setting up their own.
+// A few rings keep enough reads in flight (each its batch of files); a deep
+// pool of reader threads gets no more, and its other threads read with calls,
+// so that the rings' buffers cost no more memory than a few threads' worth.
 // (A ring held in thread-local storage itself would also be laid out, and
 // cleared, for every thread the program starts.) Never destroyed: a thread may
 // give its ring back while the program's statics are going.
@@ -228,7 +231,7 @@ class RingPool {
     return *pool;
   }
 
-  // Nothing when no ring could be made.
+  // Nothing when no ring could be made, or when kMostRings are taken.
   ReadRing* Take() {
     {
       std::lock_guard lock(mutex_);
@@ -237,14 +240,19 @@ class RingPool {
         free_.pop_back();
         return ring;
       }
+      if (made_ == kMostRings) return nullptr;
+      ++made_;
     }
-    return new (std::nothrow) ReadRing;
+    ReadRing* ring = new (std::nothrow) ReadRing;
+    if (ring == nullptr) Lost();
+    return ring;
   }
 
   // A ring that is no longer usable goes.
   void Give(ReadRing* ring) {
     if (!ring->Usable()) {
       delete ring;
+      Lost();
       return;
     }
     std::lock_guard lock(mutex_);
@@ -252,8 +260,16 @@ class RingPool {
   }
 
  private:
+  static constexpr unsigned kMostRings = 4;
+
+  void Lost() {
+    std::lock_guard lock(mutex_);
+    --made_;
+  }
+
   std::mutex mutex_;
   std::vector<ReadRing*> free_;
+  unsigned made_ = 0;
 };
 
 struct HeldRing {

@@ -279,14 +279,14 @@ void ReadBatch(ReadMethodChoice& choice, std::optional<ReadMethod> only, std::si
   const ReadMethod method = only ? *only : choice.Next();
   const Clock::time_point start = Clock::now();
   if (method == ReadMethod::Ring) {
-    if (byRing()) {
-      if (!only) choice.Record(method, Clock::now() - start, files);
-      return;
-    }
-    if (only) return;
+    const bool read = byRing();
+    if (!only) choice.Record(method, Clock::now() - start, read ? files : 0);
+    if (read || only) return;
+    byCalls();
+    return;
   }
   byCalls();
-  if (!only && method == ReadMethod::Calls) choice.Record(method, Clock::now() - start, files);
+  if (!only) choice.Record(method, Clock::now() - start, files);
 }
 
 }  // namespace

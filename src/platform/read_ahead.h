@@ -34,6 +34,12 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
+  // Runs the tasks on up to `threads` threads from now on (never fewer than
+  // before, and none with one thread).
+  void Deepen(unsigned threads) {
+    if (pool_) pool_->Grow(threads);
+  }
+
   // Whether another task may be queued.
   bool HasRoom() const { return queued_.size() < (pool_ ? window_ : 1); }
   bool Empty() const { return queued_.empty(); }

@@ -6,9 +6,10 @@ namespace kestrilo {
 
 namespace {
 
-// Consecutive batches are read one way together: every thread that reads
-// meanwhile reads the same way, so that one way's batches are not timed while
-// the other's load the machine (the ring's workers run beside the calls).
+// Consecutive batches are read one way together, this many for each batch in
+// flight: every thread that reads meanwhile reads the same way, so that one
+// way's batches are not timed while the other's load the machine (the ring's
+// workers run beside the calls).
 constexpr std::uint64_t kRunBatches = 4;
 // Batches of each way timed, a run of each by turns, before the faster one is
 // preferred.
@@ -37,8 +38,16 @@ std::optional<ReadMethod> ReadMethodChoice::Preferred() const {
              : ReadMethod::Calls;
 }
 
+std::uint64_t ReadMethodChoice::RunBatches() const {
+  return kRunBatches * mostInFlight_.load(std::memory_order_relaxed);
+}
+
 ReadMethod ReadMethodChoice::Next() {
-  const std::uint64_t run = batches_.fetch_add(1, std::memory_order_relaxed) / kRunBatches;
+  const std::uint64_t inFlight = inFlight_.fetch_add(1, std::memory_order_relaxed) + 1;
+  std::uint64_t most = mostInFlight_.load(std::memory_order_relaxed);
+  while (inFlight > most && !mostInFlight_.compare_exchange_weak(most, inFlight, std::memory_order_relaxed)) {
+  }
+  const std::uint64_t run = batches_.fetch_add(1, std::memory_order_relaxed) / RunBatches();
   std::optional<ReadMethod> faster = Preferred();
   if (!faster && guide_ != nullptr) faster = guide_->Preferred();
   if (!faster) return run % 2 == 0 ? ReadMethod::Ring : ReadMethod::Calls;
@@ -46,6 +55,7 @@ ReadMethod ReadMethodChoice::Next() {
 }
 
 void ReadMethodChoice::Record(ReadMethod method, std::chrono::nanoseconds took, std::size_t files) {
+  inFlight_.fetch_sub(1, std::memory_order_relaxed);
   if (files == 0) return;
   const std::size_t way = Index(method);
   const auto sample = static_cast<std::uint64_t>(std::max<std::int64_t>(took.count(), 0)) / files;
@@ -56,7 +66,7 @@ void ReadMethodChoice::Record(ReadMethod method, std::chrono::nanoseconds took, 
   const std::uint64_t now = batches_.load(std::memory_order_relaxed);
   // The slower way's average is as old as its last try: a new try starts it
   // afresh.
-  const bool stale = now > lastTimed_[way].load(std::memory_order_relaxed) + 2 * kRunBatches;
+  const bool stale = now > lastTimed_[way].load(std::memory_order_relaxed) + 2 * RunBatches();
   std::uint64_t next = sample;
   if (timed > 0 && !stale) {
     next = average - average / kWeight + std::min(sample, std::max<std::uint64_t>(average, 1) * kMostAbove) / kWeight;

@@ -1,6 +1,7 @@
 #include "platform/task_pool.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace kestrilo {
 
@@ -28,6 +29,14 @@ void TaskPool::Close() {
   for (auto& thread : threads_) thread.join();
 }
 
+void TaskPool::Grow(unsigned threads) {
+  try {
+    while (threads_.size() < threads) threads_.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+    // The threads that did start are enough to go on with.
+  }
+}
+
 void TaskPool::DropPending() {
   std::lock_guard lock(mutex_);
   queue_.clear();
@@ -52,6 +61,10 @@ unsigned EffectiveThreads(unsigned requested) {
   const unsigned cores = reported == 0 ? 1 : reported;
   if (requested == 0) return std::min(cores, kMostReaderThreads);
   return std::min({requested, cores * kReaderThreadsPerCore, kMostReaderThreads});
+}
+
+unsigned ReadingDepth(unsigned requested) {
+  return requested == 0 ? std::min(kReadsInFlight, kMostReaderThreads) : EffectiveThreads(requested);
 }
 
 }  // namespace kestrilo

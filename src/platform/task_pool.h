@@ -39,6 +39,11 @@ class TaskPool {
   // Drops the tasks that have not started yet.
   void DropPending();
 
+  // Starts more threads, up to `threads` in all; as many as can be started.
+  // Only on the thread that owns the pool.
+  void Grow(unsigned threads);
+  unsigned Threads() const { return static_cast<unsigned>(threads_.size()); }
+
  private:
   void Work();
   // Ends and joins the threads.
@@ -60,5 +65,15 @@ inline constexpr unsigned kMostReaderThreads = 64;
 // (0: one per core), lowered to kReaderThreadsPerCore per core and to
 // kMostReaderThreads in all.
 unsigned EffectiveThreads(unsigned requested);
+
+// Files read one after another wait for the disk one at a time; this many
+// reads in flight keep a cold disk busy (a virtual disk that calls itself
+// rotational reads 32 files at once twice as fast as 2, so its flag is no
+// guide). On a warm cache the threads only take turns on the cores.
+inline constexpr unsigned kReadsInFlight = 32;
+
+// The most threads that read the walk's files when the caller asked for
+// `requested`: EffectiveThreads of it, or kReadsInFlight for 0.
+unsigned ReadingDepth(unsigned requested);
 
 }  // namespace kestrilo

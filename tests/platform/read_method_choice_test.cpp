@@ -75,6 +75,30 @@ TEST(ReadMethodChoice, FirstBatchesTakeTurns) {
   EXPECT_EQ(choice.Next(), ReadMethod::Calls);
 }
 
+// With many batches in flight at once (a deep pool of readers), every batch
+// in flight is read one way: a batch of calls timed beside the ring's batches
+// would be timed at another depth. A batch not read is recorded without files.
+TEST(ReadMethodChoice, BatchesInFlightTogetherAreReadOneWay) {
+  ReadMethodChoice choice;
+  constexpr int kInFlight = 16;
+  std::vector<ReadMethod> inFlight;
+  for (int batch = 0; batch < kInFlight; ++batch) inFlight.push_back(choice.Next());
+  EXPECT_EQ(std::count(inFlight.begin(), inFlight.end(), ReadMethod::Ring), kInFlight);
+  // Each finished batch gives way to the next, as a pool of readers does,
+  // until the first run of four batches per batch in flight is over.
+  std::vector<ReadMethod> taken;
+  for (int batch = 0; batch < 8 * kInFlight; ++batch) {
+    const ReadMethod method = inFlight.front();
+    inFlight.erase(inFlight.begin());
+    choice.Record(method, std::chrono::nanoseconds(method == ReadMethod::Calls ? 500 : 1000), batch % 5 == 0 ? 0 : 1);
+    inFlight.push_back(choice.Next());
+    taken.push_back(inFlight.back());
+  }
+  const auto firstCalls = std::find(taken.begin(), taken.end(), ReadMethod::Calls);
+  EXPECT_EQ(firstCalls - taken.begin(), 4 * kInFlight - kInFlight);
+  EXPECT_TRUE(std::all_of(firstCalls, firstCalls + 4 * kInFlight, [](ReadMethod m) { return m == ReadMethod::Calls; }));
+}
+
 // A guided choice takes its guide's way from the first batch, and its own once
 // it has timed both ways.
 TEST(ReadMethodChoice, GuidedChoiceFollowsItsGuideUntilItKnowsBetter) {

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 #include <thread>
+#include <vector>
 
 namespace kestrilo::testing {
 namespace {
@@ -16,6 +18,31 @@ TEST(ThreadsReaderCount, AHugeRequestIsLoweredToTheBound) {
   EXPECT_EQ(EffectiveThreads(1), 1u);
   EXPECT_EQ(EffectiveThreads(0), std::min(cores, kMostReaderThreads));
   EXPECT_LE(bound, 64u);
+  // The walk's depth asks for as many readers as there are reads in flight,
+  // unless the caller named a count.
+  EXPECT_EQ(ReadingDepth(0), std::min(kReadsInFlight, kMostReaderThreads));
+  EXPECT_EQ(ReadingDepth(1), 1u);
+  EXPECT_EQ(ReadingDepth(100000), bound);
+}
+
+// Tasks that each wait for all of them to be running finish only when the
+// pool has as many threads as tasks.
+TEST(ThreadsTaskPool, GrowingStartsMoreThreadsAndNeverFewer) {
+  TaskPool pool(1);
+  pool.Grow(4);
+  EXPECT_EQ(pool.Threads(), 4u);
+  pool.Grow(2);
+  EXPECT_EQ(pool.Threads(), 4u);
+  std::atomic<int> running{0};
+  std::vector<std::future<int>> results;
+  for (int task = 0; task < 4; ++task) {
+    results.push_back(pool.Submit([&running, task] {
+      ++running;
+      while (running.load() < 4) std::this_thread::yield();
+      return task;
+    }));
+  }
+  for (int task = 0; task < 4; ++task) EXPECT_EQ(results[static_cast<std::size_t>(task)].get(), task);
 }
 
 TEST(ThreadsTaskPool, DroppingLeavesTheRunningTaskAndBreaksTheQueuedOnes) {
