@@ -5,10 +5,16 @@
 # stands in for "ＭＳ Ｐゴシック" and for the faces of menus and dialogs;
 # fonts-wine brings the symbols of the title bar.
 #
-# Usage: scripts/windows_screenshot.sh [OUTPUT.png]   (default docs/screenshot-windows.png)
+# At a DPI other than 96 the prefix's display scale is set (LogPixels) and the
+# desktop grows with it.
+#
+# Usage: scripts/windows_screenshot.sh [OUTPUT.png [DPI]]
+#        (default docs/screenshot-windows.png at 96 DPI)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 output=${1:-docs/screenshot-windows.png}
+dpi=${2:-96}
+desktop="$((640 * dpi / 96))x$((400 * dpi / 96))"
 KESTRILO_WINDOWS=1 KESTRILO_SETUP_EXTRA="imagemagick fonts-wine" bash scripts/setup.sh
 
 cmake --preset windows >/dev/null
@@ -32,6 +38,9 @@ lines += ['"%s"="IPAPGothic"' % face for face in faces]
 open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
 PY
 DISPLAY= "$wine" regedit /S 'C:\fonts.reg'
+for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+  DISPLAY= "$wine" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f
+done
 DISPLAY= wineserver -w || true
 
 # A small tree: two groups of identical files and one file of its own.
@@ -48,9 +57,9 @@ files=('C:\サンプル\写真\旅行.jpg' 'C:\サンプル\写真のコピー\�
 
 ready=$WINEPREFIX/drive_c/ready
 cp "$build/src/win32/kestrilo.exe" "$build/tests/win32/win32_screenshot_driver.exe" "$WINEPREFIX/drive_c/"
-export wine output ready
-xvfb-run -a -s "-screen 0 640x400x24" bash -c '
-  "$wine" explorer /desktop=Kestrilo,640x400 "C:\\win32_screenshot_driver.exe" "C:\\ready" "C:\\kestrilo.exe" "$@" &
+export wine output ready desktop
+xvfb-run -a -s "-screen 0 ${desktop}x24" bash -c '
+  "$wine" explorer /desktop=Kestrilo,$desktop "C:\\win32_screenshot_driver.exe" "C:\\ready" "C:\\kestrilo.exe" "$@" &
   for _ in $(seq 600); do [ -e "$ready" ] && break; sleep 0.2; done
   [ -e "$ready" ] || { echo "kestrilo.exe did not get ready" >&2; wineserver -k; exit 1; }
   import -window root "$output"
