@@ -52,6 +52,8 @@ else
   [ -z "$(ls -A "$root")" ] || { echo "fresh_machine_check.sh: $root is not empty" >&2; exit 2; }
 fi
 root=$(cd "$root" && pwd)
+# The system's / as on any machine: other users may enter it.
+chmod 755 "$root"
 
 # Long steps run in the background, so that a signal reaches the cleanup at
 # once instead of after them.
