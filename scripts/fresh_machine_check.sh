@@ -55,26 +55,36 @@ root=$(cd "$root" && pwd)
 # The system's / as on any machine: other users may enter it.
 chmod 755 "$root"
 
-# Long steps run in the background, so that a signal reaches the cleanup at
-# once instead of after them.
+# Long steps run in the background, in a process group of their own, so that
+# a signal reaches the cleanup at once and the cleanup can end all of them.
 child=
 run() {
-  "$@" &
+  setsid "$@" &
   child=$!
   wait "$child"
   child=
 }
+# The processes of the current step, and whatever runs inside the system
+# (some leave the step's group, such as a Wine server): they write into the
+# system and keep its mounts busy.
+stop_processes() {
+  local process pids
+  for _ in $(seq 50); do
+    pids=()
+    [ -n "$child" ] && pids+=($(pgrep -g "$child" || true))
+    for process in /proc/[0-9]*; do
+      [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && pids+=("${process#/proc/}")
+    done
+    [ ${#pids[@]} -eq 0 ] && return 0
+    kill -KILL "${pids[@]}" 2>/dev/null || true
+    sleep 0.2
+  done
+  echo "fresh_machine_check.sh: processes ${pids[*]} do not end" >&2
+}
 cleanup() {
   local status=$?
   trap - EXIT INT TERM HUP
-  [ -n "$child" ] && kill "$child" 2>/dev/null
-  # Whatever still runs inside the system (a Wine server, an X server, a
-  # build) would keep its mounts busy.
-  local process
-  for process in /proc/[0-9]*; do
-    [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -KILL "${process#/proc/}" 2>/dev/null
-  done
-  sleep 1
+  stop_processes
   # Innermost first.
   local mount
   for mount in $(awk -v root="$root" '$2 == root || index($2, root "/") == 1 {print $2}' /proc/self/mounts | sort -r); do
