@@ -68,13 +68,11 @@ run() {
 # (some leave the step's group, such as a Wine server): they write into the
 # system and keep its mounts busy.
 stop_processes() {
-  local process pids
+  local group=() inside=() pids
   for _ in $(seq 50); do
-    pids=()
-    [ -n "$child" ] && pids+=($(pgrep -g "$child" || true))
-    for process in /proc/[0-9]*; do
-      [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && pids+=("${process#/proc/}")
-    done
+    [ -n "$child" ] && mapfile -t group < <(pgrep -g "$child")
+    mapfile -t inside < <(find /proc -mindepth 2 -maxdepth 2 -name root -lname "$root" 2>/dev/null | cut -d/ -f3)
+    pids=("${group[@]}" "${inside[@]}")
     [ ${#pids[@]} -eq 0 ] && return 0
     kill -KILL "${pids[@]}" 2>/dev/null || true
     sleep 0.2
