@@ -18,10 +18,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs are run through Wine, headless, in a Wine prefix of the
-# build's own, quiet, without Mono or Gecko.
+# build's own, quiet, without Mono or Gecko. Wine makes files with names
+# outside ASCII only in a UTF-8 locale, and a fresh machine may have no LANG
+# at all, so every run under Wine brings its own (C.UTF-8 is part of libc).
+set(KESTRILO_WINE_ENV WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C.UTF-8 LC_ALL=C.UTF-8)
 find_program(KESTRILO_WINE NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(KESTRILO_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY=
+  set(CMAKE_CROSSCOMPILING_EMULATOR env ${KESTRILO_WINE_ENV} WINEPREFIX=${CMAKE_BINARY_DIR}/wine DISPLAY=
       ${KESTRILO_WINE})
 endif()

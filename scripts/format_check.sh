@@ -10,6 +10,12 @@ clang_format=${CLANG_FORMAT:-clang-format}
 # generated benchmark trees under bench/data).
 mapfile -t files < <(git ls-files --cached --others --exclude-standard -- \
   'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' | sort)
+# Without git (or outside a checkout) the list is empty, and clang-format
+# would read standard input instead.
+if [ ${#files[@]} -eq 0 ]; then
+  echo "format check: git lists no C++ files; is this a git checkout, and is git installed?" >&2
+  exit 1
+fi
 
 if [ "${1:-}" = "--fix" ]; then
   "$clang_format" -i -- "${files[@]}"

@@ -26,15 +26,22 @@ deb=$(ls "$build"/kestrilo_*.deb)
 echo "built $deb"
 
 status=0
+contents=$(mktemp -d)
+readable=$(mktemp -d /tmp/kestrilo-lintian.XXXXXX)
+trap 'rm -rf "$contents" "$readable"' EXIT
 echo "== lintian"
 # lintian advises against running as root; an unprivileged user reads the
-# package just as well.
-as_user=()
-[ "$(id -u)" -eq 0 ] && as_user=(runuser -u nobody -- env HOME=/tmp TMPDIR=/tmp)
-"${as_user[@]}" lintian --fail-on error,warning --display-info "$deb" || status=1
+# package just as well. The checkout may lie where that user cannot go (such
+# as /root), so the user gets a copy in a folder of its own and starts there.
+if [ "$(id -u)" -eq 0 ]; then
+  install -m 644 "$deb" "$readable/"
+  chmod 755 "$readable"
+  (cd "$readable" && runuser -u nobody -- env HOME=/tmp TMPDIR=/tmp \
+    lintian --fail-on error,warning --display-info "$(basename "$deb")") || status=1
+else
+  lintian --fail-on error,warning --display-info "$deb" || status=1
+fi
 # The desktop entry and the AppStream file as the package holds them.
-contents=$(mktemp -d)
-trap 'rm -rf "$contents"' EXIT
 dpkg-deb -x "$deb" "$contents"
 echo "== desktop-file-validate"
 desktop-file-validate "$contents"/usr/share/applications/*.desktop || status=1

@@ -13,6 +13,8 @@ packages=(
   xvfb xauth
   python3
   dpkg-dev lintian desktop-file-utils appstream
+  # The format check asks git which files are sources.
+  git
 )
 # The Windows build: mingw-w64 (posix threads), Wine to run its tests, NSIS
 # for its installer.

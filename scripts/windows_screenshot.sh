@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The screenshot of kestrilo.exe in docs/: the real program under Wine on a
 # virtual X display (Xvfb), after a duplicate check of a small tree with
-# Japanese names. Wine gets a Japanese font: IPAPGothic (fonts-ipafont-gothic)
-# stands in for "ＭＳ Ｐゴシック" and for the faces of menus and dialogs;
+# Japanese names. Wine gets a Japanese font (scripts/wine_japanese_prefix.sh);
 # fonts-wine brings the symbols of the title bar.
 #
 # At a DPI other than 96 the prefix's display scale is set (LogPixels) and the
@@ -21,27 +20,9 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target kestrilo win32_screenshot_driver
 
 build=$PWD/build/windows
-export WINEPREFIX=$build/wine-screenshot WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+export WINEPREFIX=$build/wine-screenshot WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8 LC_ALL=C.UTF-8
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-rm -rf "$WINEPREFIX"
-DISPLAY= "$wine" wineboot --init
-DISPLAY= wineserver -w || true
-
-# The font table of Wine: a face asked for by name is replaced by IPAPGothic.
-python3 - "$WINEPREFIX/drive_c/fonts.reg" <<'PY'
-import sys
-faces = ["ＭＳ Ｐゴシック", "MS PGothic", "ＭＳ ゴシック", "MS UI Gothic", "Tahoma", "MS Shell Dlg", "MS Shell Dlg 2"]
-lines = ["Windows Registry Editor Version 5.00", "", r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
-lines += ['"%s"="IPAPGothic"' % face for face in faces]
-lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
-lines += ['"%s"="IPAPGothic"' % face for face in faces]
-open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
-PY
-DISPLAY= "$wine" regedit /S 'C:\fonts.reg'
-for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
-  DISPLAY= "$wine" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f
-done
-DISPLAY= wineserver -w || true
+bash scripts/wine_japanese_prefix.sh "$wine" "$dpi"
 
 # A small tree: two groups of identical files and one file of its own.
 sample=$WINEPREFIX/drive_c/サンプル
