@@ -55,7 +55,7 @@ void FolderListings::Ahead(const std::vector<std::string>& folders) {
 
 void FolderListings::Queue(const std::vector<std::string>& folders) {
   if (closing_) return;
-  std::size_t room = kMostAhead > jobs_.size() ? kMostAhead - jobs_.size() : 0;
+  std::size_t room = mostAhead_ > jobs_.size() ? mostAhead_ - jobs_.size() : 0;
   // The farthest queued folders make way; the walk lists them itself.
   while (room < folders.size() && !waiting_.empty()) {
     jobs_.erase(waiting_.back());
@@ -92,6 +92,10 @@ FolderListing FolderListings::Take(const std::string& folder) {
 
 void FolderListings::Deepen(unsigned threads) {
   wanted_ = std::max(wanted_, threads);
+  if (wanted_ > 1) {
+    std::lock_guard lock(mutex_);
+    mostAhead_ = kMostAhead;
+  }
   if (!threads_.empty()) Start(wanted_);
 }
 

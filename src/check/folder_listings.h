@@ -59,8 +59,10 @@ class FolderListings {
   static std::vector<std::string> SubFolders(const std::string& folder, const std::vector<DirEntry>& entries);
 
   // Folders listed ahead or queued, and not taken yet, at most: the farthest
-  // queued ones make way for nearer ones.
+  // queued ones make way for nearer ones. While one thread lists (the cache
+  // answers), a few ahead are enough and keep the memory down.
   static constexpr std::size_t kMostAhead = 256;
+  static constexpr std::size_t kMostAheadWithOneThread = 32;
 
  private:
   struct Job {
@@ -84,6 +86,7 @@ class FolderListings {
   std::deque<std::string> waiting_;  // queued folders, the nearest first
   bool closing_ = false;
   unsigned wanted_ = 1;
+  std::size_t mostAhead_ = kMostAheadWithOneThread;
   std::vector<std::thread> threads_;
 };
 
