@@ -4,8 +4,8 @@
 
 namespace kestrilo {
 
-void FolderStamps::Listing(std::string_view folder, const std::optional<FileFacts>& facts) {
-  const bool settled = facts && facts->kind == EntryKind::Folder && SettledAt(*facts, SystemClockNs());
+void FolderStamps::Listing(std::string_view folder, const std::optional<FileFacts>& facts, std::int64_t examinedAtNs) {
+  const bool settled = facts && facts->kind == EntryKind::Folder && SettledAt(*facts, examinedAtNs);
   // Every name that a later listing sees was there at the first, unless the
   // folder changed in between, and then it no longer has the first one's facts.
   stamps_.try_emplace(std::string(folder), settled ? facts : std::nullopt);

@@ -16,6 +16,7 @@
 //
 // Used by one job at a time on the worker thread, like the table.
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -26,9 +27,9 @@ namespace kestrilo {
 
 class FolderStamps {
  public:
-  // `folder` (with its trailing separator) is about to be listed; `facts` are
-  // its own, taken just now.
-  void Listing(std::string_view folder, const std::optional<FileFacts>& facts);
+  // `folder` (with its trailing separator) was listed; `facts` are its own,
+  // taken at `examinedAtNs` just before the listing.
+  void Listing(std::string_view folder, const std::optional<FileFacts>& facts, std::int64_t examinedAtNs);
   // A file of `folder` was registered without listing it.
   void Unvouched(std::string_view folder);
   // The facts that `folder` must still have for its listings to hold; nothing

@@ -10,6 +10,14 @@
 
 namespace kestrilo {
 
+namespace {
+
+// Listings made at once while the walk reads from the disk: a cold listing
+// waits on the disk about as long as a file's read.
+constexpr unsigned kListingThreads = 8;
+
+}  // namespace
+
 FolderWalk::FolderWalk(SignatureTable& table, FolderStamps& stamps, StatusPanels& status, const JobSettings& settings,
                        const StopRequest& stop, FileSystem& fs, unsigned readerThreads, unsigned mostReaderThreads)
     : stamps_(stamps),
@@ -17,6 +25,7 @@ FolderWalk::FolderWalk(SignatureTable& table, FolderStamps& stamps, StatusPanels
       stop_(stop),
       fs_(fs),
       handles_(fs),
+      listings_(fs, kFolderTimesShowChanges),
       registration_(table, status, stop, fs, readerThreads, mostReaderThreads) {}
 
 void FolderWalk::Walk(const std::string& path) {
@@ -79,8 +88,16 @@ bool FolderWalk::Enter(std::string folder) {
   } else if (!FilterEntries(level, std::move(all))) {
     return false;
   }
+  ListAhead(level);
   stack_.push_back(std::move(level));
   return true;
+}
+
+void FolderWalk::ListAhead(const Level& level) {
+  // Once the files come from the disk, so do the listings: more of them are
+  // made at once.
+  if (registration_.ReadingTheDisk()) listings_.Deepen(kListingThreads);
+  listings_.Ahead(FolderListings::SubFolders(level.folder, level.entries));
 }
 
 bool FolderWalk::FilterEntries(Level& level, std::vector<DirEntry> all) {
@@ -113,9 +130,10 @@ bool FolderWalk::List(const std::string& folder, std::vector<DirEntry>& entries)
   // A listing that fails, also partway, keeps the entries read before the
   // failure and says so, unless the folder is not there at all (a missing
   // path, or a wildcard's sub-folder that this folder lacks).
-  // Stamped just before the listing, so that any change after it shows.
-  if constexpr (kFolderTimesShowChanges) stamps_.Listing(folder, fs_.Examine(folder, true));
-  if (fs_.ListFolder(folder, entries) || errno == ENOENT || errno == ENOTDIR) return true;
+  FolderListing listing = listings_.Take(folder);
+  if constexpr (kFolderTimesShowChanges) stamps_.Listing(folder, listing.facts, listing.examinedAtNs);
+  entries = std::move(listing.entries);
+  if (listing.complete || listing.error == ENOENT || listing.error == ENOTDIR) return true;
   return registration_.Say("[" + folder + "]" + texts::kListError);
 }
 

@@ -4,7 +4,9 @@
 // first, their entries in the order the system lists them; with a filtering
 // wildcard a folder's matching files come before its sub-folders, and every
 // sub-folder is descended into. The walk keeps its own stack of folders, so
-// the call stack never grows with the depth of the tree.
+// the call stack never grows with the depth of the tree. The folders it will
+// enter next are listed ahead of it (check/folder_listings), which changes
+// nothing of what it finds or says, nor of its order.
 //
 // One per walked path, on the worker thread: construct it, then Walk once. It
 // refers to the table, folder stamps, panels, settings, stop request and file
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "check/folder_handles.h"
+#include "check/folder_listings.h"
 #include "check/folder_stamps.h"
 #include "check/walk_registration.h"
 #include "platform/file_system.h"
@@ -54,6 +57,8 @@ class FolderWalk {
   void WalkFolder(const std::string& folder);
   // Pushes `folder` with its entries in walk order.
   bool Enter(std::string folder);
+  // Has the sub-folders of `level` listed ahead of the walk.
+  void ListAhead(const Level& level);
   // The matching files of `level`'s folder (or of the wildcard's sub-folder),
   // then the sub-folders from `all`.
   bool FilterEntries(Level& level, std::vector<DirEntry> all);
@@ -68,6 +73,7 @@ class FolderWalk {
   std::string wildcard_;
   std::vector<Level> stack_;
   FolderHandles handles_;
+  FolderListings listings_;
   WalkRegistration registration_;
 };
 

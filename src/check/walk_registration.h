@@ -45,6 +45,9 @@ class WalkRegistration {
   bool Say(const std::string& text);
   // Registers everything queued.
   bool Finish();
+  // Whether the files have been seen to come from the disk (or the system
+  // cannot tell).
+  bool ReadingTheDisk() const { return deep_; }
 
  private:
   struct WalkedFile {

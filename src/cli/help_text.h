@@ -30,9 +30,16 @@ inline constexpr char kHelp[] =
     "                            would go and the copy that would stay, and\n"
     "                            \"fail PATH\" for a file that could not go (a\n"
     "                            read-only one on Windows); delete nothing\n"
-    "      --threads N           read files with N threads (default: one per core;\n"
-    "                            more than 8 per core or 64 in all are lowered to\n"
-    "                            that bound)\n"
+    "      --threads N           read files with N threads; more than 8 per core\n"
+    "                            or 64 in all are lowered to that bound (default:\n"
+#ifdef _WIN32
+    "                            one per core, and 32 while the folders are\n"
+    "                            listed)\n"
+#else
+    "                            one per core, and up to 32 while the folders are\n"
+    "                            listed, once files come from the disk rather\n"
+    "                            than from memory)\n"
+#endif
     "  -h, --help                print this help and exit\n"
     "  -V, --version             print the version and exit\n"
     "      --                    take every later argument as a PATH\n"

@@ -3,12 +3,15 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/batch_folders.h"
 #include "platform/batched_reads.h"
@@ -223,25 +226,84 @@ FileHandle PosixFileSystem::OpenReadAt(const FileHandle& folder, const std::stri
 
 namespace {
 
+// Files of head batches held open at once by all reading threads together,
+// whatever their number: far below the usual limit of 1024 descriptors.
+constexpr int kMostHeldOpen = 256;
+std::atomic<int> heldOpen{0};
+
+// What the page cache holds of `fd` from where it stands, up to `size` bytes,
+// read without waiting for the disk, which is asked meanwhile for what the
+// cache lacks; 0 when nothing could be read so.
+std::size_t ReadWithoutWaiting(int fd, std::uint8_t* bytes, std::size_t size) {
+  iovec part{bytes, size};
+  ssize_t got;
+  do {
+    got = ::preadv2(fd, &part, 1, -1, RWF_NOWAIT);
+  } while (got < 0 && errno == EINTR);
+  return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+// A head whose read has been started and not finished.
+struct StartedHead {
+  FileHandle file;
+  std::size_t index = 0;
+  std::size_t wanted = 0;
+  std::size_t got = 0;
+};
+
+void Finish(const StartedHead& started, FileHead& head) {
+  const long rest = started.file.ReadFull(head.bytes.data() + started.got, started.wanted - started.got);
+  if (rest < 0) return;
+  head.complete = true;
+  head.count = static_cast<std::uint32_t>(started.got + static_cast<std::size_t>(rest));
+}
+
+void FinishAll(std::vector<StartedHead>& started, std::span<FileHead> heads) {
+  for (const StartedHead& head : started) Finish(head, heads[head.index]);
+  heldOpen.fetch_sub(static_cast<int>(started.size()), std::memory_order_relaxed);
+  started.clear();
+}
+
 // Heads read as the caller would read them one by one; a file that cannot be
-// opened or read is left to the caller, which tells why.
+// opened or read is left to the caller, which tells why. Every file of the
+// batch is opened, and given what the cache holds of it, before any read
+// waits: the disk's reads of the others are then under way together, and the
+// thread waits about once per batch instead of once per file. A read that
+// reaches the size the open found has found the file's end.
 void ReadHeadsByCalls(std::span<const HeadRequest> requests, std::span<FileHead> heads) {
+  std::vector<StartedHead> started;
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const HeadRequest& request = requests[i];
     FileHead& head = heads[i];
     head.complete = false;
     const bool byName = request.folder != nullptr && request.folder->IsOpen();
-    const FileHandle file =
-        OpenForReading(byName ? request.folder->Fd() : AT_FDCWD, byName ? request.name : request.path->c_str());
+    const int folder = byName ? request.folder->Fd() : AT_FDCWD;
+    const char* name = byName ? request.name : request.path->c_str();
+    FileHandle file = OpenForReading(folder, name);
+    if (!file.IsOpen() && errno == EMFILE && !started.empty()) {
+      FinishAll(started, heads);
+      file = OpenForReading(folder, name);
+    }
     if (!file.IsOpen()) continue;
     const std::uint64_t size = file.OpenedFacts()->size;
-    const long count = file.ReadFull(head.bytes.data(), size <= kSmallFileBytes ? kSmallFileBytes : kHeadBytes);
-    if (count < 0) continue;
-    head.complete = true;
     head.kind = EntryKind::File;
     head.size = size;
-    head.count = static_cast<std::uint32_t>(count);
+    const std::size_t wanted = size <= kSmallFileBytes ? kSmallFileBytes : kHeadBytes;
+    const std::size_t got = ReadWithoutWaiting(file.Fd(), head.bytes.data(), wanted);
+    if (got == wanted || got == size) {
+      head.complete = true;
+      head.count = static_cast<std::uint32_t>(got);
+      continue;
+    }
+    StartedHead later{std::move(file), i, wanted, got};
+    if (heldOpen.fetch_add(1, std::memory_order_relaxed) >= kMostHeldOpen) {
+      heldOpen.fetch_sub(1, std::memory_order_relaxed);
+      Finish(later, head);
+      continue;
+    }
+    started.push_back(std::move(later));
   }
+  FinishAll(started, heads);
 }
 
 // Small files read whole as the caller would read them one by one, opened

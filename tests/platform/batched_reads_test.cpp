@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -139,6 +142,81 @@ TEST_P(BatchedReadsBy, SmallRegularFilesComeWholeAndTheRestIsLeft) {
     EXPECT_EQ(contents[i], ReadWholeFile(paths[i]));
     EXPECT_EQ(*facts[i], fs.OpenRead(paths[i]).OpenedFacts()) << paths[i];
   }
+}
+
+// Writes `count` files of the sizes in turn and has the page cache let go of
+// their bytes; false where it keeps them (a file system in memory).
+bool WriteOutOfTheCache(TempTree& tree, const std::vector<std::size_t>& sizes, std::size_t count,
+                        std::vector<std::string>& paths) {
+  for (std::size_t i = 0; i < count; ++i) {
+    paths.push_back(
+        tree.WriteSized("cold/" + std::to_string(i), sizes[i % sizes.size()], static_cast<std::uint32_t>(i)));
+    const int fd = ::open(paths.back().c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+  }
+  const int fd = ::open(paths.front().c_str(), O_RDONLY | O_CLOEXEC);
+  char byte;
+  iovec part{&byte, 1};
+  const bool dropped = ::preadv2(fd, &part, 1, 0, RWF_NOWAIT) < 0 && errno == EAGAIN;
+  ::close(fd);
+  return dropped;
+}
+
+void ExpectHeadsOf(const std::vector<std::string>& paths, const std::vector<FileHead>& heads) {
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    ASSERT_TRUE(heads[i].complete) << paths[i];
+    const std::string content = ReadWholeFile(paths[i]);
+    EXPECT_EQ(heads[i].size, content.size()) << paths[i];
+    const std::size_t head = content.size() <= kSmallFileBytes ? content.size() : kHeadBytes;
+    ASSERT_EQ(heads[i].count, head) << paths[i];
+    EXPECT_EQ(std::memcmp(heads[i].bytes.data(), content.data(), head), 0) << paths[i];
+  }
+}
+
+std::vector<HeadRequest> ByPath(const std::vector<std::string>& paths) {
+  std::vector<HeadRequest> requests;
+  for (const auto& path : paths) requests.push_back({nullptr, path.c_str(), &path});
+  return requests;
+}
+
+// Calls start every read of a batch before waiting for any: files that have
+// to come from the disk are read whole all the same, small ones to their end
+// and larger ones to their head, also beyond one page.
+TEST(BatchedReadsByCalls, FilesOutOfTheCacheAreReadAsWhenWarm) {
+  TempTree tree;
+  std::vector<std::string> paths;
+  if (!WriteOutOfTheCache(tree, {100, kHeadBytes, kSmallFileBytes, kSmallFileBytes + 1, 5000, 300000}, 40, paths))
+    GTEST_SKIP() << "the page cache keeps these files";
+  PosixFileSystem fs(ReadMethod::Calls);
+  const std::vector<HeadRequest> requests = ByPath(paths);
+  std::vector<FileHead> heads(requests.size());
+  fs.ReadHeads(requests, heads);
+  ExpectHeadsOf(paths, heads);
+}
+
+// With the descriptors all but used up, the files opened so far are read and
+// closed before the next is opened: none is left out.
+TEST(BatchedReadsByCalls, ADescriptorLimitReadsTheStartedFilesFirst) {
+  TempTree tree;
+  std::vector<std::string> paths;
+  if (!WriteOutOfTheCache(tree, {3000, 6000}, 24, paths)) GTEST_SKIP() << "the page cache keeps these files";
+  PosixFileSystem fs(ReadMethod::Calls);
+  const std::vector<HeadRequest> requests = ByPath(paths);
+  std::vector<FileHead> heads(requests.size());
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  // Room for three more descriptors than are open now.
+  const int lowest = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ::close(lowest);
+  rlimit low = limit;
+  low.rlim_cur = static_cast<rlim_t>(lowest + 3);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  fs.ReadHeads(requests, heads);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+  ExpectHeadsOf(paths, heads);
 }
 
 INSTANTIATE_TEST_SUITE_P(, BatchedReadsBy, ::testing::Values(ReadMethod::Ring, ReadMethod::Calls),
