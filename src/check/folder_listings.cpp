@@ -55,17 +55,22 @@ void FolderListings::Ahead(const std::vector<std::string>& folders) {
 
 void FolderListings::Queue(const std::vector<std::string>& folders) {
   if (closing_) return;
+  // A listing queues the sub-folders that the walk queues again when it
+  // enters the folder: those already here keep their place and take no room.
+  std::vector<const std::string*> fresh;
+  for (const std::string& folder : folders) {
+    if (!jobs_.contains(folder)) fresh.push_back(&folder);
+  }
   std::size_t room = mostAhead_ > jobs_.size() ? mostAhead_ - jobs_.size() : 0;
   // The farthest queued folders make way; the walk lists them itself.
-  while (room < folders.size() && !waiting_.empty()) {
+  while (room < fresh.size() && !waiting_.empty()) {
     jobs_.erase(waiting_.back());
     waiting_.pop_back();
     ++room;
   }
-  const std::size_t taken = std::min(room, folders.size());
-  for (std::size_t i = taken; i-- > 0;) {
-    if (!jobs_.try_emplace(folders[i], std::make_unique<Job>()).second) continue;
-    waiting_.push_front(folders[i]);
+  for (std::size_t i = std::min(room, fresh.size()); i-- > 0;) {
+    jobs_.try_emplace(*fresh[i]);
+    waiting_.push_front(*fresh[i]);
   }
 }
 
@@ -76,7 +81,7 @@ FolderListing FolderListings::Take(const std::string& folder) {
     lock.unlock();
     return List(folder);
   }
-  Job& job = *found->second;
+  Job& job = found->second;
   if (job.state == Job::State::Queued) {
     // Not started: listed here rather than waited for.
     waiting_.erase(std::find(waiting_.begin(), waiting_.end(), folder));
@@ -114,7 +119,7 @@ void FolderListings::Work() {
     if (closing_) return;
     const std::string folder = std::move(waiting_.front());
     waiting_.pop_front();
-    Job& job = *jobs_.at(folder);
+    Job& job = jobs_.at(folder);
     job.state = Job::State::Listing;
     lock.unlock();
     FolderListing listing = List(folder);

@@ -16,7 +16,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -82,7 +81,8 @@ class FolderListings {
   std::mutex mutex_;
   std::condition_variable queued_;
   std::condition_variable listed_;
-  std::unordered_map<std::string, std::unique_ptr<Job>> jobs_;
+  // Node-based: a job stays where it is while the map grows.
+  std::unordered_map<std::string, Job> jobs_;
   std::deque<std::string> waiting_;  // queued folders, the nearest first
   bool closing_ = false;
   unsigned wanted_ = 1;
